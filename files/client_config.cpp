@@ -1,0 +1,88 @@
+#include "files/client_config.h"
+
+#include "runtime/datetime.h"
+#include "runtime/gbk.h"
+#include "runtime/profile.h"
+#include "runtime/strings.h"
+#include "runtime/text_file.h"
+
+namespace files {
+namespace {
+
+using runtime::string_trim;
+
+// The time of writing: the date is read first, the time second.
+std::string last_update_now() {
+  const runtime::Date today = runtime::date_today();
+  const runtime::Time now = runtime::time_now();
+  return runtime::datetime_format(today, "yyyy-mm-dd") + runtime::datetime_format(now, " hh:mm:ss");
+}
+
+// One line of the created file: fixed text, then a value formed when the line
+// is written (none for headers, comments and fixed lines).
+struct Line {
+  const char* text_utf8;
+  std::string (*value)(const ClientConfig&);
+};
+
+const Line create_lines[] = {
+    {"[Main]", nullptr},
+    {";主应用程序名称", nullptr},
+    {"ProgramName=", [](const ClientConfig& c) { return string_trim(c.ProgramName); }},
+    {"[Update]", nullptr},
+    {";是否每次打开都自动升级0否1是", nullptr},
+    {"AutoUpdate=1", nullptr},
+    {";更新用配置文件地址", nullptr},
+    {"URL=", [](const ClientConfig& c) { return string_trim(c.URL); }},
+    {";当前程序版本", nullptr},
+    {"Version=", [](const ClientConfig& c) { return string_trim(c.Version); }},
+    {";最后一次更新日期", nullptr},
+    {"LastUpdate=", [](const ClientConfig&) { return last_update_now(); }},
+    {"[Database]", nullptr},
+    {"DBMS=", [](const ClientConfig& c) { return string_trim(c.DBMS); }},
+    {"ServerName=", [](const ClientConfig& c) { return string_trim(c.ServerName); }},
+    {"Database=", [](const ClientConfig& c) { return string_trim(c.Database); }},
+    {"LogID=", [](const ClientConfig& c) { return string_trim(c.LogID); }},
+    {"LogPass=", [](const ClientConfig& c) { return string_trim(c.LogPass); }},
+    {"DBParm=", [](const ClientConfig& c) { return string_trim(c.DBParm); }},
+};
+
+bool create_file(const ClientConfig& config) {
+  const int li_filenum =
+      runtime::text_file_open(client_config_file, runtime::FileMode::line_mode,
+                              runtime::FileAccess::write, runtime::FileLock::lock_write,
+                              runtime::WriteMode::append);
+  bool whole = li_filenum != runtime::failed_file;
+  for (const Line& line : create_lines) {
+    std::string text = runtime::gbk(line.text_utf8);
+    if (line.value) text += line.value(config);
+    whole = runtime::text_file_write_line(li_filenum, text) >= 0 && whole;
+  }
+  return runtime::text_file_close(li_filenum) == 1 && whole;
+}
+
+bool update_file(const ClientConfig& config) {
+  const std::string ls_null = "#ERROR";
+  const auto write = [](const char* section, const char* key, const std::string& value) {
+    return runtime::profile_write(client_config_file, section, key, value);
+  };
+  bool whole = write("Main", "ProgramName", string_trim(config.ProgramName));
+
+  std::string ls_value = runtime::profile_read(client_config_file, "Update", "AutoUpdate", ls_null);
+  if (ls_value == ls_null) whole = write("Update", "AutoUpdate", "1") && whole;
+
+  whole = write("Update", "URL", string_trim(config.URL)) && whole;
+  whole = write("Update", "Version", string_trim(config.Version)) && whole;
+
+  ls_value = runtime::profile_read(client_config_file, "Update", "LastUpdate", ls_null);
+  if (ls_value == ls_null) whole = write("Update", "LastUpdate", last_update_now()) && whole;
+  return whole;
+}
+
+}  // namespace
+
+bool write_client_config(const ClientConfig& config, bool create) {
+  return create ? create_file(config) : update_file(config);
+}
+
+}  // namespace files

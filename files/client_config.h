@@ -1,0 +1,29 @@
+#pragma once
+// UpdateConfig.ini: the configuration shipped to clients beside the update
+// client. Sections Main, Update and Database.
+#include <string>
+
+namespace files {
+
+inline constexpr char client_config_file[] = "UpdateConfig.ini";
+
+// The edits' texts as typed; the writer trims each value (spaces only).
+struct ClientConfig {
+  std::string ProgramName;
+  std::string URL;
+  std::string Version;
+  std::string DBMS;
+  std::string ServerName;
+  std::string Database;
+  std::string LogID;
+  std::string LogPass;
+  std::string DBParm;
+};
+
+// Create mode writes the whole 19-line file; update mode changes ProgramName,
+// URL and Version in place, adds AutoUpdate and LastUpdate only where they are
+// absent, and leaves everything else alone. Returns true when the file was
+// written whole.
+bool write_client_config(const ClientConfig& config, bool create);
+
+}  // namespace files

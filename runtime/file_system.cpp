@@ -1,0 +1,35 @@
+#include "runtime/file_system.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#endif
+
+namespace runtime {
+
+#ifdef _WIN32
+
+std::wstring wide_file_name(std::string_view name) {
+  if (name.empty()) return {};
+  const int size = MultiByteToWideChar(936, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(936, 0, name.data(), static_cast<int>(name.size()), wide.data(), size);
+  return wide;
+}
+
+bool file_exists(std::string_view name) {
+  const DWORD attributes = GetFileAttributesW(wide_file_name(name).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+#else
+
+bool file_exists(std::string_view name) {
+  struct stat info {};
+  return stat(std::string(name).c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+#endif
+
+}  // namespace runtime

@@ -1,0 +1,16 @@
+#pragma once
+// File names are GBK byte strings; a bare name means the current directory.
+#include <string>
+#include <string_view>
+
+namespace runtime {
+
+// True when a file (not a directory) of that name exists.
+bool file_exists(std::string_view name);
+
+#ifdef _WIN32
+// The UTF-16 form of a GBK file name, for the wide Win32 file calls.
+std::wstring wide_file_name(std::string_view name);
+#endif
+
+}  // namespace runtime

@@ -1,0 +1,64 @@
+#include "form_fixture.h"
+
+#include <QTest>
+
+#include "runtime/gbk.h"
+
+namespace test_support {
+
+void FormTest::SetUp() {
+  dir = std::make_unique<TempWorkingDir>();
+  runtime::set_message_box_presenter([this](const std::string& title, const std::string& text) {
+    messages.push_back({title, text, focused_name()});
+  });
+}
+
+void FormTest::TearDown() {
+  if (window && window->is_open()) runtime::window_close(*window);
+  window.reset();
+  runtime::set_message_box_presenter({});
+  dir.reset();
+}
+
+void FormTest::open_form() {
+  ASSERT_TRUE(runtime::window_open(window));
+  window->widget()->activateWindow();
+  QApplication::setActiveWindow(window->widget());
+  QApplication::processEvents();
+}
+
+void FormTest::type(runtime::Control& edit, const std::string& utf8_text) {
+  edit.set_text(runtime::gbk(utf8_text));
+}
+
+void FormTest::fill_valid() {
+  type(*window->sle_1, "http://example.com/update/Update.txt");
+  type(*window->sle_2, "Sales.exe");
+  type(*window->sle_6, "1.5");
+  type(*window->sle_4, "2.22");
+  type(*window->sle_5, "2024-03-02");
+  type(*window->sle_3, "http://example.com/update/sales.rar");
+}
+
+void FormTest::click(runtime::Control& button) {
+  QTest::mouseClick(button.widget(), Qt::LeftButton);
+  QApplication::processEvents();
+}
+
+void FormTest::press_key(int qt_key, int qt_modifiers) {
+  QWidget* target = QApplication::focusWidget();
+  if (!target) target = window->widget();
+  QTest::keyClick(target, static_cast<Qt::Key>(qt_key), Qt::KeyboardModifiers(qt_modifiers));
+  QApplication::processEvents();
+}
+
+std::string FormTest::focused_name() const {
+  const QWidget* focus = QApplication::focusWidget();
+  return focus ? focus->objectName().toStdString() : std::string();
+}
+
+std::string FormTest::file(const char* name) const { return read_bytes(dir->path() / name); }
+
+std::string utf8(const std::string& gbk) { return runtime::utf8_from_gbk(gbk).text; }
+
+}  // namespace test_support

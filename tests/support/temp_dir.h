@@ -1,0 +1,26 @@
+#pragma once
+// A fresh temporary directory that is the working directory for one test.
+#include <filesystem>
+#include <string>
+
+namespace test_support {
+
+class TempWorkingDir {
+ public:
+  TempWorkingDir();
+  ~TempWorkingDir();
+  TempWorkingDir(const TempWorkingDir&) = delete;
+  TempWorkingDir& operator=(const TempWorkingDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path previous_;
+  std::filesystem::path path_;
+};
+
+// Whole-file helpers working on raw bytes.
+std::string read_bytes(const std::filesystem::path& file);
+void write_bytes(const std::filesystem::path& file, const std::string& bytes);
+
+}  // namespace test_support
