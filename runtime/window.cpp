@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QStyle>
+#include <QStyleFactory>
 #include <algorithm>
 #include <numeric>
 
@@ -38,9 +39,14 @@ QIcon application_icon() {
 }
 
 // Where the Song face that the form asks for is missing, an installed Song
-// (Ming) face takes its place, so that the texts keep their size.
-void substitute_song_faces() {
+// (Ming) face takes its place, so that the texts keep their size. Away from
+// Windows, the classic Windows style gives the form the look it was laid out
+// for: sunken edits and captions on the frames' top lines.
+void prepare_toolkit() {
   static const bool done = [] {
+#ifndef _WIN32
+    if (QStyle* classic = QStyleFactory::create(QStringLiteral("Windows"))) QApplication::setStyle(classic);
+#endif
     const QStringList song_faces = {QStringLiteral("AR PL UMing CN"), QStringLiteral("AR PL UMing TW"),
                                     QStringLiteral("Noto Serif CJK SC")};
     QFont::insertSubstitutions(QStringLiteral("SimSun"), song_faces);
@@ -86,7 +92,7 @@ Window::Window(WindowProperties properties)
       logical_dpi_(screen_dpi()),
       units_(logical_dpi_),
       widget_(new WindowWidget(this)) {
-  substitute_song_faces();
+  prepare_toolkit();
   Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint;
   if (properties_.titlebar) flags |= Qt::WindowTitleHint;
   if (properties_.controlmenu) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
