@@ -56,6 +56,15 @@ void prepare_toolkit() {
   (void)done;
 }
 
+// Centres the window with its frame and title bar; move() places the frame.
+void centre_on_screen(QWidget* widget) {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (!screen) return;
+  QRect frame = widget->frameGeometry();
+  frame.moveCenter(screen->availableGeometry().center());
+  widget->move(frame.topLeft());
+}
+
 bool is_kind(const Control* control, const char* kind) { return control->properties().kind == kind; }
 
 }  // namespace
@@ -75,8 +84,10 @@ class WindowWidget : public QWidget {
   }
   void keyPressEvent(QKeyEvent* event) override {
     // Keys that no control took: Enter presses the default button.
+    // The keypad's Enter counts as Enter; it only adds the keypad modifier.
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter && event->modifiers() == Qt::NoModifier && default_button) {
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (enter && modifiers == Qt::NoModifier && default_button) {
       default_button->click();
       return;
     }
@@ -113,7 +124,10 @@ Window::Window(WindowProperties properties)
   widget_->setAutoFillBackground(true);
 }
 
-Window::~Window() { delete widget_; }
+Window::~Window() {
+  if (open_) --windows_open;  // destroyed without being closed
+  delete widget_;
+}
 
 QWidget* Window::widget() const { return widget_; }
 
@@ -180,15 +194,11 @@ bool window_open_instance(Window& window) {
   }
   window.arrange_controls();
   QWidget* widget = window.widget_;
-  if (window.properties_.center) {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-      QRect frame(QPoint(0, 0), widget->size());
-      frame.moveCenter(screen->availableGeometry().center());
-      widget->move(frame.topLeft());
-    }
-  }
+  if (window.properties_.center) centre_on_screen(widget);
   const bool opened = !window.handlers_.open || window.handlers_.open();
   widget->show();
+  // The frame is known once the window is shown: centre the outer window.
+  if (window.properties_.center) centre_on_screen(widget);
   if (!window.control.empty()) widget->activateWindow();
   return opened;
 }

@@ -1,7 +1,11 @@
 #include "form_fixture.h"
 
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTest>
+#include <filesystem>
 
+#include "runtime/datetime.h"
 #include "runtime/gbk.h"
 
 namespace test_support {
@@ -17,6 +21,7 @@ void FormTest::TearDown() {
   if (window && window->is_open()) runtime::window_close(*window);
   window.reset();
   runtime::set_message_box_presenter({});
+  runtime::reset_clock();
   dir.reset();
 }
 
@@ -58,6 +63,25 @@ std::string FormTest::focused_name() const {
 }
 
 std::string FormTest::file(const char* name) const { return read_bytes(dir->path() / name); }
+
+void FormTest::type_unicode(runtime::Control& edit, const std::string& utf8_text) {
+  const QString text = QString::fromUtf8(utf8_text.data(), static_cast<qsizetype>(utf8_text.size()));
+  if (auto* line = qobject_cast<QLineEdit*>(edit.widget())) line->setText(text);
+  if (auto* lines = qobject_cast<QPlainTextEdit*>(edit.widget())) lines->setPlainText(text);
+}
+
+void FormTest::fix_clock(int year, int month, int day, int hour, int minute, int second) {
+  const runtime::DateTime fixed{{year, month, day}, {hour, minute, second}};
+  runtime::set_clock([fixed] { return fixed; });
+}
+
+void FormTest::put_file(const char* name, const std::string& bytes) const {
+  write_bytes(dir->path() / name, bytes);
+}
+
+bool FormTest::file_present(const char* name) const {
+  return std::filesystem::is_regular_file(dir->path() / name);
+}
 
 std::string utf8(const std::string& gbk) { return runtime::utf8_from_gbk(gbk).text; }
 

@@ -40,6 +40,14 @@ class FormTest : public ::testing::Test {
   std::string focused_name() const;  // object name of the focused widget
   std::string file(const char* name) const;  // raw bytes of a file in the working dir
 
+  // Puts a UTF-8 text straight into the edit's widget, as typing would, so it
+  // may hold characters that GBK cannot represent (set_text takes GBK).
+  void type_unicode(runtime::Control& edit, const std::string& utf8);
+  // Fixes the clock the files' dates come from; TearDown restores it.
+  void fix_clock(int year, int month, int day, int hour, int minute, int second);
+  void put_file(const char* name, const std::string& bytes) const;  // raw bytes
+  bool file_present(const char* name) const;  // a file, not a directory
+
   std::unique_ptr<TempWorkingDir> dir;
   std::unique_ptr<form::w_main> window;
   std::vector<ShownMessage> messages;
