@@ -10,17 +10,27 @@
 namespace runtime {
 namespace {
 
-// Length of the character that starts at byte `lead` in the given encoding,
-// used to step over a character that cannot be converted.
-std::size_t utf8_char_length(unsigned char lead) {
-  if (lead < 0x80) return 1;
-  if ((lead & 0xE0) == 0xC0) return 2;
-  if ((lead & 0xF0) == 0xE0) return 3;
-  if ((lead & 0xF8) == 0xF0) return 4;
-  return 1;
+// Length of the character that starts `rest` in the given encoding, used to
+// step over a character that cannot be converted. Only bytes that can belong
+// to the character are counted, so a broken one never swallows the ASCII
+// text after it.
+std::size_t utf8_char_length(std::string_view rest) {
+  const auto lead = static_cast<unsigned char>(rest.front());
+  std::size_t length = 1;
+  if ((lead & 0xE0) == 0xC0) length = 2;
+  else if ((lead & 0xF0) == 0xE0) length = 3;
+  else if ((lead & 0xF8) == 0xF0) length = 4;
+  std::size_t n = 1;
+  while (n < length && n < rest.size() && (static_cast<unsigned char>(rest[n]) & 0xC0) == 0x80) ++n;
+  return n;
 }
 
-std::size_t gbk_char_length(unsigned char lead) { return lead >= 0x81 && lead <= 0xFE ? 2 : 1; }
+std::size_t gbk_char_length(std::string_view rest) {
+  const auto lead = static_cast<unsigned char>(rest.front());
+  if (lead < 0x81 || lead > 0xFE || rest.size() < 2) return 1;
+  const auto trail = static_cast<unsigned char>(rest[1]);
+  return trail >= 0x40 && trail <= 0xFE && trail != 0x7F ? 2 : 1;
+}
 
 #ifdef _WIN32
 
@@ -38,8 +48,8 @@ std::wstring widen(std::string_view bytes, UINT code_page, bool& complete) {
                           static_cast<int>(bytes.size() - i), wide.data() + at, whole);
       break;
     }
-    const auto lead = static_cast<unsigned char>(bytes[i]);
-    std::size_t length = code_page == CP_UTF8 ? utf8_char_length(lead) : gbk_char_length(lead);
+    std::size_t length =
+        code_page == CP_UTF8 ? utf8_char_length(bytes.substr(i)) : gbk_char_length(bytes.substr(i));
     if (i + length > bytes.size()) length = bytes.size() - i;
     wchar_t one[2];
     const int n = MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, bytes.data() + i,
@@ -55,16 +65,39 @@ std::wstring widen(std::string_view bytes, UINT code_page, bool& complete) {
   return wide;
 }
 
-std::string narrow(const std::wstring& wide, UINT code_page, bool& complete) {
-  if (wide.empty()) return {};
+// Converts one run; `replaced` tells whether some character had no form in
+// the code page. No best-fit look-alikes: such a character is replaced.
+std::string narrow_run(const wchar_t* wide, int length, UINT code_page, bool& replaced) {
   BOOL used_default = FALSE;
   BOOL* used = code_page == CP_UTF8 ? nullptr : &used_default;
-  const int size = WideCharToMultiByte(code_page, 0, wide.data(), static_cast<int>(wide.size()),
-                                       nullptr, 0, nullptr, used);
+  const DWORD flags = code_page == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  const int size = WideCharToMultiByte(code_page, flags, wide, length, nullptr, 0, nullptr, used);
+  if (size <= 0) {
+    replaced = true;
+    return {};
+  }
   std::string bytes(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(code_page, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(), size,
-                      nullptr, used);
-  if (used_default) complete = false;
+  WideCharToMultiByte(code_page, flags, wide, length, bytes.data(), size, nullptr, used);
+  replaced = used_default != FALSE;
+  return bytes;
+}
+
+// Where a whole run cannot be converted, goes one character at a time, so a
+// character outside the code page (a surrogate pair too) becomes one "?".
+std::string narrow(const std::wstring& wide, UINT code_page, bool& complete) {
+  if (wide.empty()) return {};
+  bool replaced = false;
+  std::string whole = narrow_run(wide.data(), static_cast<int>(wide.size()), code_page, replaced);
+  if (!replaced) return whole;
+  std::string bytes;
+  for (std::size_t i = 0; i < wide.size();) {
+    const bool pair = IS_HIGH_SURROGATE(wide[i]) && i + 1 < wide.size() && IS_LOW_SURROGATE(wide[i + 1]);
+    const int length = pair ? 2 : 1;
+    const std::string one = narrow_run(wide.data() + i, length, code_page, replaced);
+    bytes += replaced ? std::string("?") : one;
+    complete = complete && !replaced;
+    i += static_cast<std::size_t>(length);
+  }
   return bytes;
 }
 
@@ -83,7 +116,7 @@ Conversion utf8_from_gbk(std::string_view gbk) { return convert(gbk, 936, CP_UTF
 
 class Converter {
  public:
-  Converter(const char* to, const char* from, std::size_t (*char_length)(unsigned char))
+  Converter(const char* to, const char* from, std::size_t (*char_length)(std::string_view))
       : cd_(iconv_open(to, from)), char_length_(char_length) {}
   ~Converter() {
     if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
@@ -109,8 +142,7 @@ class Converter {
       if (rc != static_cast<std::size_t>(-1)) continue;
       if (errno == E2BIG) continue;
       // EILSEQ or EINVAL: replace the offending character and go on after it.
-      std::size_t skip = char_length_(static_cast<unsigned char>(*in));
-      if (skip > in_left) skip = in_left;
+      const std::size_t skip = char_length_(std::string_view(in, in_left));
       in += skip;
       in_left -= skip;
       result.text.push_back('?');
@@ -126,7 +158,7 @@ class Converter {
 
  private:
   iconv_t cd_;
-  std::size_t (*char_length_)(unsigned char);
+  std::size_t (*char_length_)(std::string_view);
 };
 
 }  // namespace
