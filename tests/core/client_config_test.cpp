@@ -1,0 +1,371 @@
+// UpdateConfig.ini as the generate button writes it: the whole file in create
+// mode, three keys (and two defaults) in place in update mode, every other
+// byte kept, and a failed write never costs the file it found.
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "files/client_config.h"
+#include "runtime/datetime.h"
+#include "runtime/fault_injection.h"
+#include "runtime/profile.h"
+#include "support/temp_dir.h"
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
+#endif
+
+namespace {
+
+namespace fs = std::filesystem;
+using files::ClientConfig;
+using files::write_client_config;
+using test_support::read_bytes;
+using test_support::write_bytes;
+
+// The five comment lines in GBK.
+const std::string program_comment = ";\xd6\xf7\xd3\xa6\xd3\xc3\xb3\xcc\xd0\xf2\xc3\xfb\xb3\xc6";
+const std::string auto_comment =
+    ";\xca\xc7\xb7\xf1\xc3\xbf\xb4\xce\xb4\xf2\xbf\xaa\xb6\xbc\xd7\xd4\xb6\xaf\xc9\xfd\xbc\xb6"
+    "0\xb7\xf1"
+    "1\xca\xc7";
+const std::string url_comment = ";\xb8\xfc\xd0\xc2\xd3\xc3\xc5\xe4\xd6\xc3\xce\xc4\xbc\xfe\xb5\xd8\xd6\xb7";
+const std::string version_comment = ";\xb5\xb1\xc7\xb0\xb3\xcc\xd0\xf2\xb0\xe6\xb1\xbe";
+const std::string last_update_comment = ";\xd7\xee\xba\xf3\xd2\xbb\xb4\xce\xb8\xfc\xd0\xc2\xc8\xd5\xc6\xda";
+
+const std::string now_text = "2024-03-02 09:05:07";  // the fixture's clock
+
+ClientConfig sales() {
+  ClientConfig c;
+  c.ProgramName = "Sales.exe";
+  c.URL = "http://example.com/update/Update.txt";
+  c.Version = "1.5";
+  c.DBMS = "MSS Microsoft SQL Server";
+  c.ServerName = "(local)";
+  c.Database = "sales";
+  c.LogID = "sa";
+  return c;
+}
+
+// The created file for values that need no trimming.
+std::string created(const ClientConfig& c, const std::string& last_update) {
+  std::string text;
+  for (const std::string& line :
+       {std::string("[Main]"), program_comment, "ProgramName=" + c.ProgramName, std::string("[Update]"),
+        auto_comment, std::string("AutoUpdate=1"), url_comment, "URL=" + c.URL, version_comment,
+        "Version=" + c.Version, last_update_comment, "LastUpdate=" + last_update, std::string("[Database]"),
+        "DBMS=" + c.DBMS, "ServerName=" + c.ServerName, "Database=" + c.Database, "LogID=" + c.LogID,
+        "LogPass=" + c.LogPass, "DBParm=" + c.DBParm}) {
+    text += line + "\r\n";
+  }
+  return text;
+}
+
+runtime::Clock fixed_clock(runtime::DateTime at) {
+  return [at] { return at; };
+}
+
+class ClientConfigWriter : public ::testing::Test {
+ protected:
+  ClientConfigWriter() { runtime::set_clock(fixed_clock({{2024, 3, 2}, {9, 5, 7}})); }
+  ~ClientConfigWriter() override {
+    runtime::reset_clock();
+    runtime::testing::fail_next_profile_write_step(runtime::testing::ProfileWriteStep::none);
+  }
+
+  static std::string file() { return read_bytes(files::client_config_file); }
+
+  // The file after an update-mode call on `before`.
+  static std::string updated(const std::string& before, const ClientConfig& config = sales()) {
+    write_bytes(files::client_config_file, before);
+    EXPECT_TRUE(write_client_config(config, false));
+    return file();
+  }
+
+  // Names in the working directory: no temporary file may be left behind.
+  static std::vector<std::string> entries() {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(".")) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  test_support::TempWorkingDir dir_;
+};
+
+using Names = std::vector<std::string>;
+
+TEST_F(ClientConfigWriter, CreateWritesTheNineteenLinesInGbkWithCrLf) {
+  ASSERT_TRUE(write_client_config(sales(), true));
+  EXPECT_EQ(file(),
+            "[Main]\r\n" + program_comment + "\r\nProgramName=Sales.exe\r\n[Update]\r\n" + auto_comment +
+                "\r\nAutoUpdate=1\r\n" + url_comment + "\r\nURL=http://example.com/update/Update.txt\r\n" +
+                version_comment + "\r\nVersion=1.5\r\n" + last_update_comment +
+                "\r\nLastUpdate=2024-03-02 09:05:07\r\n[Database]\r\nDBMS=MSS Microsoft SQL Server\r\n"
+                "ServerName=(local)\r\nDatabase=sales\r\nLogID=sa\r\nLogPass=\r\nDBParm=\r\n");
+  EXPECT_EQ(entries(), Names{"UpdateConfig.ini"});
+}
+
+TEST_F(ClientConfigWriter, CreateTrimsSpacesOnlyFromEveryValue) {
+  ClientConfig typed;
+  typed.ProgramName = "  Sales App.exe ";      // inner blank stays
+  typed.URL = "\thttp://example.com/u.txt  ";  // a leading tab is no space
+  typed.Version = "   ";                       // only blanks: empty
+  typed.DBMS = " ODBC \t ";                    // the tab before the last space stays
+  typed.ServerName = "\xcf\xfa\xca\xdb ";      // GBK bytes pass unchanged
+  typed.Database = "my  db";
+  typed.LogID = " sa";
+  typed.LogPass = " p a s s ";
+  typed.DBParm = "ConnectString='DSN=x'  ";
+  ASSERT_TRUE(write_client_config(typed, true));
+
+  ClientConfig expected;
+  expected.ProgramName = "Sales App.exe";
+  expected.URL = "\thttp://example.com/u.txt";
+  expected.DBMS = "ODBC \t";
+  expected.ServerName = "\xcf\xfa\xca\xdb";
+  expected.Database = "my  db";
+  expected.LogID = "sa";
+  expected.LogPass = "p a s s";
+  expected.DBParm = "ConnectString='DSN=x'";
+  EXPECT_EQ(file(), created(expected, now_text));
+}
+
+TEST_F(ClientConfigWriter, LastUpdateTakesTheDateFirstAndTheTimeSecond) {
+  // The clock passes midnight between the two readings.
+  const auto across_midnight = [] {
+    return [calls = 0]() mutable -> runtime::DateTime {
+      if (calls++ == 0) return {{2024, 3, 2}, {23, 59, 59}};
+      return {{2024, 3, 3}, {0, 0, 0}};
+    };
+  };
+  runtime::set_clock(across_midnight());
+  ASSERT_TRUE(write_client_config(sales(), true));
+  EXPECT_EQ(file(), created(sales(), "2024-03-02 00:00:00"));
+
+  runtime::set_clock(across_midnight());
+  EXPECT_EQ(updated("[Main]\r\n[Update]\r\n"),
+            "[Main]\r\nProgramName=Sales.exe\r\n[Update]\r\nAutoUpdate=1\r\n"
+            "URL=http://example.com/update/Update.txt\r\nVersion=1.5\r\nLastUpdate=2024-03-02 00:00:00\r\n");
+}
+
+TEST_F(ClientConfigWriter, CreateAppendsToAFileThatIsAlreadyThere) {
+  const std::string before = "; written earlier\r\n[Main]\r\nProgramName=Old.exe\r\n";
+  write_bytes(files::client_config_file, before);
+  ASSERT_TRUE(write_client_config(sales(), true));
+  EXPECT_EQ(file(), before + created(sales(), now_text));
+}
+
+TEST_F(ClientConfigWriter, UpdateChangesOnlyTheValuesOfItsKeys) {
+  // Other letter case, blanks around "=", comments, other keys and a
+  // Database section with keys of the same names.
+  const std::string head = "; shipped with Sales\r\n\r\n[MAIN]\r\n;ProgramName=commented.exe\r\n";
+  const std::string main_rest = "\r\nTitle=Sales\r\n\r\n[update]\r\n; keep me\r\nautoupdate=0\r\n";
+  const std::string update_rest =
+      "\r\nLastUpdate = 2020-01-01 08:00:00\r\nProxy=none\r\n[Database]\r\nDBMS=ODBC\r\n"
+      "ProgramName=db.exe\r\nVersion=9\r\nLogPass=secret\r\n";
+  EXPECT_EQ(updated(head + "programname = Old.exe  " + main_rest + "Url=http://old.example.com/u.txt\r\n"
+                    " VERSION\t= 1.0\t" + update_rest),
+            head + "programname = Sales.exe" + main_rest + "Url=http://example.com/update/Update.txt\r\n"
+                   " VERSION\t= 1.5" + update_rest);
+}
+
+TEST_F(ClientConfigWriter, UpdateAddsMissingKeysAfterTheLastKeyLineOfTheirSection) {
+  // LF line ends: the added lines take the file's own line end.
+  EXPECT_EQ(updated("[Main]\n; name of the program\nTitle=Sales\n\n[Update]\nURL=http://old/u.txt\n"
+                    "; trailing comment\n\n[Database]\nDBMS=ODBC\nAutoUpdate=0\nLastUpdate=keep\n"),
+            "[Main]\n; name of the program\nTitle=Sales\nProgramName=Sales.exe\n\n[Update]\n"
+            "URL=http://example.com/update/Update.txt\nAutoUpdate=1\nVersion=1.5\nLastUpdate=" + now_text +
+                "\n; trailing comment\n\n[Database]\nDBMS=ODBC\nAutoUpdate=0\nLastUpdate=keep\n");
+  // Sections without key lines take them right after their header.
+  EXPECT_EQ(updated("[Main]\r\n[Update]\r\n; nothing yet\r\n"),
+            "[Main]\r\nProgramName=Sales.exe\r\n[Update]\r\nAutoUpdate=1\r\n"
+            "URL=http://example.com/update/Update.txt\r\nVersion=1.5\r\nLastUpdate=" + now_text +
+                "\r\n; nothing yet\r\n");
+}
+
+TEST_F(ClientConfigWriter, UpdateAppendsMissingSectionsWithoutComments) {
+  const std::string added = "[Main]\r\nProgramName=Sales.exe\r\n[Update]\r\nAutoUpdate=1\r\n"
+                            "URL=http://example.com/update/Update.txt\r\nVersion=1.5\r\nLastUpdate=" +
+                            now_text + "\r\n";
+  EXPECT_EQ(updated("[Database]\r\nDBMS=ODBC\r\n"), "[Database]\r\nDBMS=ODBC\r\n" + added);
+  // A similar name is another section; a last line without a line end gets one.
+  EXPECT_EQ(updated("[Main Old]\r\nProgramName=x\r\n[Updates]\r\nURL=y"),
+            "[Main Old]\r\nProgramName=x\r\n[Updates]\r\nURL=y\r\n" + added);
+  fs::remove(files::client_config_file);
+  ASSERT_TRUE(write_client_config(sales(), false));
+  EXPECT_EQ(file(), added);
+}
+
+TEST_F(ClientConfigWriter, UpdateFillsErrorMarkersButKeepsValuesThatAreSet) {
+  const std::string main = "[Main]\r\nProgramName=Sales.exe\r\n[Update]\r\n";
+  const std::string middle = "\r\nURL=http://example.com/update/Update.txt\r\nVersion=1.5\r\n";
+  EXPECT_EQ(updated(main + "AutoUpdate = #ERROR " + middle + "LastUpdate=#ERROR\r\n"),
+            main + "AutoUpdate = 1" + middle + "LastUpdate=" + now_text + "\r\n");
+  // "0" and an empty LastUpdate are settings of their own.
+  EXPECT_EQ(updated(main + "AutoUpdate=0" + middle + "LastUpdate=\r\n"),
+            main + "AutoUpdate=0" + middle + "LastUpdate=\r\n");
+  EXPECT_EQ(updated(main + "AutoUpdate=" + middle + "LastUpdate=  \r\n"),
+            main + "AutoUpdate=" + middle + "LastUpdate=  \r\n");
+}
+
+TEST_F(ClientConfigWriter, UpdateTrimsSpacesOnly) {
+  ClientConfig typed = sales();
+  typed.ProgramName = "   ";
+  typed.URL = "\thttp://example.com/u.txt ";
+  typed.Version = " 1 .5 ";
+  EXPECT_EQ(updated("[Main]\r\nProgramName=Old.exe\r\n[Update]\r\nAutoUpdate=1\r\nURL=old\r\nVersion=1.0\r\n"
+                    "LastUpdate=x\r\n",
+                    typed),
+            "[Main]\r\nProgramName=\r\n[Update]\r\nAutoUpdate=1\r\nURL=\thttp://example.com/u.txt\r\n"
+            "Version=1 .5\r\nLastUpdate=x\r\n");
+}
+
+TEST_F(ClientConfigWriter, UpdateAfterCreateChangesThreeValuesInPlace) {
+  ASSERT_TRUE(write_client_config(sales(), true));
+  runtime::set_clock(fixed_clock({{2025, 1, 1}, {10, 0, 0}}));
+  ClientConfig next;
+  next.ProgramName = "  \xcf\xfa\xca\xdb.exe ";
+  next.URL = "http://example.com/v2/Update.txt";
+  next.Version = "1.6";
+  next.DBMS = "ODBC";
+  next.ServerName = "elsewhere";
+  next.Database = "other";
+  next.LogID = "dba";
+  next.LogPass = "x";
+  next.DBParm = "y";
+  ASSERT_TRUE(write_client_config(next, false));
+
+  ClientConfig expected = sales();
+  expected.ProgramName = "\xcf\xfa\xca\xdb.exe";
+  expected.URL = next.URL;
+  expected.Version = next.Version;
+  EXPECT_EQ(file(), created(expected, now_text));
+  EXPECT_EQ(entries(), Names{"UpdateConfig.ini"});
+}
+
+TEST_F(ClientConfigWriter, ADirectoryInThePlaceOfTheFileIsReportedNotWritten) {
+  fs::create_directory(files::client_config_file);
+  EXPECT_FALSE(write_client_config(sales(), true));
+  EXPECT_FALSE(write_client_config(sales(), false));
+  EXPECT_TRUE(fs::is_directory(files::client_config_file));
+  EXPECT_TRUE(fs::is_empty(files::client_config_file));
+  EXPECT_EQ(entries(), Names{"UpdateConfig.ini"});
+}
+
+TEST_F(ClientConfigWriter, AReadOnlyFileKeepsItsBytes) {
+  const std::string before = "[Main]\r\nProgramName=Old.exe\r\n[Update]\r\nURL=old\r\n";
+  write_bytes(files::client_config_file, before);
+  fs::permissions(files::client_config_file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  // The profile writer leaves read-only files alone, even for the superuser.
+  EXPECT_FALSE(write_client_config(sales(), false));
+  EXPECT_EQ(file(), before);
+  EXPECT_EQ(entries(), Names{"UpdateConfig.ini"});
+
+  // Appending is refused by the system, except to the superuser; either way
+  // nothing that was there is lost.
+  const bool appended = write_client_config(sales(), true);
+#ifndef _WIN32
+  if (geteuid() != 0) {
+    EXPECT_FALSE(appended);
+  }
+#endif
+  EXPECT_EQ(file(), appended ? before + created(sales(), now_text) : before);
+}
+
+#ifndef _WIN32
+TEST_F(ClientConfigWriter, AReadOnlyDirectoryGetsNoFile) {
+  if (geteuid() == 0) {
+    GTEST_SKIP() << "the superuser may create files in a read-only directory";
+  }
+  fs::permissions(".", fs::perms::owner_read | fs::perms::owner_exec);
+  EXPECT_FALSE(write_client_config(sales(), true));
+  EXPECT_FALSE(write_client_config(sales(), false));
+  EXPECT_FALSE(fs::exists(files::client_config_file));
+}
+
+// Caps the size of the files this process writes, as a full disk would.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    previous_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = saved_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, previous_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit saved_{};
+  void (*previous_)(int) = nullptr;
+};
+
+TEST_F(ClientConfigWriter, AFullDiskLeavesTheFileAsItWas) {
+  const std::string before = "[Main]\r\nProgramName=Old.exe\r\n[Update]\r\nAutoUpdate=0\r\nURL=old\r\n"
+                             "Version=1.0\r\nLastUpdate=\r\n[Database]\r\nDBMS=ODBC\r\n";
+  write_bytes(files::client_config_file, before);
+  bool written = true;
+  {
+    // Room for a few of the new lines, not for all of them.
+    const FileSizeLimit limit(before.size() + 60);
+    written = write_client_config(sales(), true);
+  }
+  EXPECT_FALSE(written);
+  EXPECT_EQ(file(), before);
+
+  {
+    const FileSizeLimit limit(before.size() / 2);
+    written = write_client_config(sales(), false);
+  }
+  EXPECT_FALSE(written);
+  EXPECT_EQ(file(), before);
+  EXPECT_EQ(entries(), Names{"UpdateConfig.ini"});
+
+  // A file that the failed write would have made is not left half-written.
+  fs::remove(files::client_config_file);
+  {
+    const FileSizeLimit limit(60);
+    written = write_client_config(sales(), true);
+  }
+  EXPECT_FALSE(written);
+  EXPECT_EQ(entries(), Names{});
+}
+
+TEST_F(ClientConfigWriter, AFileLockedByAnotherWriterIsNotAppendedTo) {
+  const std::string before = "[Main]\r\nProgramName=Old.exe\r\n";
+  write_bytes(files::client_config_file, before);
+  const int other = ::open(files::client_config_file, O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(other, 0);
+  ASSERT_EQ(::flock(other, LOCK_EX), 0);
+  EXPECT_FALSE(write_client_config(sales(), true));
+  ::close(other);
+  EXPECT_EQ(file(), before);
+}
+#endif
+
+TEST_F(ClientConfigWriter, OneFailedKeyMakesTheUpdateFail) {
+  const std::string before = "[Main]\r\nProgramName=Old.exe\r\n[Update]\r\nAutoUpdate=1\r\nURL=old\r\n"
+                             "Version=1.0\r\nLastUpdate=x\r\n";
+  write_bytes(files::client_config_file, before);
+  // The first write, ProgramName, fails; the later ones go through.
+  runtime::testing::fail_next_profile_write_step(runtime::testing::ProfileWriteStep::rename);
+  EXPECT_FALSE(write_client_config(sales(), false));
+  EXPECT_EQ(runtime::profile_read(files::client_config_file, "Main", "ProgramName", ""), "Old.exe");
+  EXPECT_EQ(entries(), Names{"UpdateConfig.ini"});
+}
+
+}  // namespace

@@ -1,0 +1,233 @@
+// Update.txt as the generate button writes it: five lines in create mode, the
+// four keys of section Update in place in update mode, every other byte kept,
+// and a failed write never costs the file it found.
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "files/update_descriptor.h"
+#include "runtime/fault_injection.h"
+#include "runtime/profile.h"
+#include "support/temp_dir.h"
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
+#endif
+
+namespace {
+
+namespace fs = std::filesystem;
+using files::UpdateDescriptor;
+using files::write_update_descriptor;
+using test_support::read_bytes;
+using test_support::write_bytes;
+using Names = std::vector<std::string>;
+
+UpdateDescriptor release(std::string version, std::string date, std::string url, std::string note) {
+  return {std::move(version), std::move(date), std::move(url), std::move(note)};
+}
+
+UpdateDescriptor sales() {
+  return release("2.22", "2024-03-02", "http://example.com/update/sales.rar", "Report printing fixed");
+}
+
+const std::string sales_file =
+    "[Update]\r\nVersion=2.22\r\nDate=2024-03-02\r\nURL=http://example.com/update/sales.rar\r\n"
+    "Note=Report printing fixed\r\n";
+
+// "报表打印已修正" in GBK.
+const std::string gbk_note = "\xb1\xa8\xb1\xed\xb4\xf2\xd3\xa1\xd2\xd1\xd0\xde\xd5\xfd";
+
+class UpdateDescriptorWriter : public ::testing::Test {
+ protected:
+  ~UpdateDescriptorWriter() override {
+    runtime::testing::fail_next_profile_write_step(runtime::testing::ProfileWriteStep::none);
+  }
+
+  static std::string file() { return read_bytes(files::update_descriptor_file); }
+
+  // The file after an update-mode call on `before`.
+  static std::string updated(const std::string& before, const UpdateDescriptor& descriptor = sales()) {
+    write_bytes(files::update_descriptor_file, before);
+    EXPECT_TRUE(write_update_descriptor(descriptor, false));
+    return file();
+  }
+
+  static std::string note_read() {
+    return runtime::profile_read(files::update_descriptor_file, "Update", "Note", "<none>");
+  }
+
+  // Names in the working directory: no temporary file may be left behind.
+  static Names entries() {
+    Names names;
+    for (const auto& entry : fs::directory_iterator(".")) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  test_support::TempWorkingDir dir_;
+};
+
+TEST_F(UpdateDescriptorWriter, CreateWritesTheFiveLinesWithCrLf) {
+  ASSERT_TRUE(write_update_descriptor(sales(), true));
+  EXPECT_EQ(file(), sales_file);
+  EXPECT_EQ(entries(), Names{"Update.txt"});
+
+  // GBK text passes unchanged; spaces (only) go from both ends.
+  fs::remove(files::update_descriptor_file);
+  ASSERT_TRUE(write_update_descriptor(
+      release(" 2.22  ", "   ", "\thttp://example.com/a b.rar ", "  " + gbk_note + " \t "), true));
+  EXPECT_EQ(file(), "[Update]\r\nVersion=2.22\r\nDate=\r\nURL=\thttp://example.com/a b.rar\r\nNote=" +
+                        gbk_note + " \t\r\n");
+}
+
+TEST_F(UpdateDescriptorWriter, CreateAppendsToAFileThatIsAlreadyThere) {
+  const std::string before = "[Update]\r\nVersion=2.21\r\n";
+  write_bytes(files::update_descriptor_file, before);
+  ASSERT_TRUE(write_update_descriptor(sales(), true));
+  EXPECT_EQ(file(), before + sales_file);
+}
+
+TEST_F(UpdateDescriptorWriter, UpdateChangesOnlyTheValuesOfTheFourKeys) {
+  const std::string head = "; uploaded by hand\r\n[Other]\r\nVersion=9\r\nNote=other\r\n\r\n[UPDATE]\r\n";
+  const std::string tail = "\r\nSize = 12345\r\n; note follows\r\n";
+  EXPECT_EQ(updated(head + " version = 2.1 \t\r\nDATE=\r\nurl='http://old/x.rar'" + tail + "Note = old note"),
+            head + " version = 2.22\r\nDATE=2024-03-02\r\nurl=http://example.com/update/sales.rar" + tail +
+                "Note = Report printing fixed");
+}
+
+TEST_F(UpdateDescriptorWriter, UpdateAddsWhatIsMissing) {
+  // Keys after the last key line of the section, in the file's line end.
+  EXPECT_EQ(updated("[update]\nDate=2024-01-01\n; end of release\n\n[Other]\nURL=x\n"),
+            "[update]\nDate=2024-03-02\nVersion=2.22\nURL=http://example.com/update/sales.rar\n"
+            "Note=Report printing fixed\n; end of release\n\n[Other]\nURL=x\n");
+  // A missing section at the end, named as written.
+  EXPECT_EQ(updated("; empty so far\r\n"), "; empty so far\r\n" + sales_file);
+  EXPECT_EQ(updated("[Old]\nNote=x"), "[Old]\nNote=x\n[Update]\nVersion=2.22\nDate=2024-03-02\n"
+                                      "URL=http://example.com/update/sales.rar\nNote=Report printing fixed\n");
+  fs::remove(files::update_descriptor_file);
+  ASSERT_TRUE(write_update_descriptor(sales(), false));
+  EXPECT_EQ(file(), sales_file);
+}
+
+TEST_F(UpdateDescriptorWriter, UpdateWritesAllFourKeysEvenWhenEmpty) {
+  EXPECT_EQ(updated("[Update]\r\nVersion=2.21\r\nDate=2024-01-01\r\nURL=u\r\nNote=old\r\n",
+                    release("  ", "", " ", "")),
+            "[Update]\r\nVersion=\r\nDate=\r\nURL=\r\nNote=\r\n");
+}
+
+TEST_F(UpdateDescriptorWriter, ANoteOfSeveralLinesKeepsItsLineBreaks) {
+  // Only the ends of the whole note lose their spaces.
+  const UpdateDescriptor several =
+      release("2.22", "2024-03-02", "http://example.com/update/sales.rar",
+              "  Report printing fixed \r\n  Export added\r\n" + gbk_note + "  ");
+  const std::string note_lines = "Report printing fixed \r\n  Export added\r\n" + gbk_note;
+
+  ASSERT_TRUE(write_update_descriptor(several, true));
+  EXPECT_EQ(file(), "[Update]\r\nVersion=2.22\r\nDate=2024-03-02\r\nURL=http://example.com/update/sales.rar\r\n"
+                    "Note=" + note_lines + "\r\n");
+  EXPECT_EQ(note_read(), "Report printing fixed");
+
+  EXPECT_EQ(updated("[Update]\r\nVersion=2.21\r\nDate=2024-01-01\r\nURL=u\r\nNote=old note\r\n; end\r\n", several),
+            "[Update]\r\nVersion=2.22\r\nDate=2024-03-02\r\nURL=http://example.com/update/sales.rar\r\n"
+            "Note=" + note_lines + "\r\n; end\r\n");
+  EXPECT_EQ(note_read(), "Report printing fixed");
+}
+
+TEST_F(UpdateDescriptorWriter, UpdateAfterCreateChangesTheValuesInPlace) {
+  ASSERT_TRUE(write_update_descriptor(sales(), true));
+  ASSERT_TRUE(write_update_descriptor(
+      release("2.23", "2024-04-01", "http://example.com/update/sales-2.23.rar", gbk_note), false));
+  EXPECT_EQ(file(), "[Update]\r\nVersion=2.23\r\nDate=2024-04-01\r\nURL=http://example.com/update/sales-2.23.rar"
+                    "\r\nNote=" + gbk_note + "\r\n");
+  EXPECT_EQ(entries(), Names{"Update.txt"});
+}
+
+TEST_F(UpdateDescriptorWriter, ADirectoryInThePlaceOfTheFileIsReportedNotWritten) {
+  fs::create_directory(files::update_descriptor_file);
+  EXPECT_FALSE(write_update_descriptor(sales(), true));
+  EXPECT_FALSE(write_update_descriptor(sales(), false));
+  EXPECT_TRUE(fs::is_directory(files::update_descriptor_file));
+  EXPECT_TRUE(fs::is_empty(files::update_descriptor_file));
+  EXPECT_EQ(entries(), Names{"Update.txt"});
+}
+
+TEST_F(UpdateDescriptorWriter, AReadOnlyFileKeepsItsBytes) {
+  const std::string before = "[Update]\r\nVersion=2.21\r\nNote=old\r\n";
+  write_bytes(files::update_descriptor_file, before);
+  fs::permissions(files::update_descriptor_file,
+                  fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  // The profile writer leaves read-only files alone, even for the superuser.
+  EXPECT_FALSE(write_update_descriptor(sales(), false));
+  EXPECT_EQ(file(), before);
+  EXPECT_EQ(entries(), Names{"Update.txt"});
+
+  // Appending is refused by the system, except to the superuser; either way
+  // nothing that was there is lost.
+  const bool appended = write_update_descriptor(sales(), true);
+#ifndef _WIN32
+  if (geteuid() != 0) {
+    EXPECT_FALSE(appended);
+  }
+#endif
+  EXPECT_EQ(file(), appended ? before + sales_file : before);
+}
+
+TEST_F(UpdateDescriptorWriter, OneFailedKeyMakesTheUpdateFail) {
+  const std::string before = "[Update]\r\nVersion=2.21\r\nDate=d\r\nURL=u\r\nNote=n\r\n";
+  write_bytes(files::update_descriptor_file, before);
+  // The first write, Version, fails; the later ones go through.
+  runtime::testing::fail_next_profile_write_step(runtime::testing::ProfileWriteStep::write);
+  EXPECT_FALSE(write_update_descriptor(sales(), false));
+  EXPECT_EQ(runtime::profile_read(files::update_descriptor_file, "Update", "Version", ""), "2.21");
+  EXPECT_EQ(entries(), Names{"Update.txt"});
+}
+
+#ifndef _WIN32
+TEST_F(UpdateDescriptorWriter, AReadOnlyDirectoryGetsNoFile) {
+  if (geteuid() == 0) {
+    GTEST_SKIP() << "the superuser may create files in a read-only directory";
+  }
+  fs::permissions(".", fs::perms::owner_read | fs::perms::owner_exec);
+  EXPECT_FALSE(write_update_descriptor(sales(), true));
+  EXPECT_FALSE(write_update_descriptor(sales(), false));
+  EXPECT_FALSE(fs::exists(files::update_descriptor_file));
+}
+
+TEST_F(UpdateDescriptorWriter, AFullDiskLeavesTheFileAsItWas) {
+  const std::string before = "[Update]\r\nVersion=2.21\r\nDate=2024-01-01\r\nURL=u\r\nNote=old\r\n";
+  write_bytes(files::update_descriptor_file, before);
+  // Caps the size of the files this process writes, as a full disk would.
+  const auto with_limit = [](rlim_t bytes, bool create) {
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = saved;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const bool written = write_update_descriptor(sales(), create);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    return written;
+  };
+  // Room for two of the five lines, not for all of them.
+  EXPECT_FALSE(with_limit(before.size() + 30, true));
+  EXPECT_EQ(file(), before);
+  EXPECT_FALSE(with_limit(before.size() / 2, false));
+  EXPECT_EQ(file(), before);
+  EXPECT_EQ(entries(), Names{"Update.txt"});
+
+  // A file that the failed write would have made is not left half-written.
+  fs::remove(files::update_descriptor_file);
+  EXPECT_FALSE(with_limit(30, true));
+  EXPECT_EQ(entries(), Names{});
+}
+#endif
+
+}  // namespace
