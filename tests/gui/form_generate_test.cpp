@@ -1,0 +1,252 @@
+// The generate button on the real form once every check passes: the two files
+// as written in each mode, the closing report, repeated generation, files that
+// cannot be written; and the exit button.
+#include <QTest>
+#include <unistd.h>
+
+#include <filesystem>
+#include <initializer_list>
+
+#include "files/client_config.h"
+#include "files/update_descriptor.h"
+#include "form_fixture.h"
+#include "runtime/fault_injection.h"
+#include "runtime/gbk.h"
+
+namespace test_support {
+namespace {
+
+// GBK lines, each ended by CR LF.
+std::string lines(std::initializer_list<const char*> utf8_lines) {
+  std::string text;
+  for (const char* line : utf8_lines) text += runtime::gbk(line) + "\r\n";
+  return text;
+}
+
+// UpdateConfig.ini as created from fill_valid() with sle_9 "sales", at 2024-03-02 09:05:07.
+const std::string created_config = lines({
+    "[Main]", ";主应用程序名称", "ProgramName=Sales.exe", "[Update]", ";是否每次打开都自动升级0否1是",
+    "AutoUpdate=1", ";更新用配置文件地址", "URL=http://example.com/update/Update.txt", ";当前程序版本",
+    "Version=1.5", ";最后一次更新日期", "LastUpdate=2024-03-02 09:05:07", "[Database]",
+    "DBMS=MSS Microsoft SQL Server", "ServerName=(local)", "Database=sales", "LogID=sa", "LogPass=",
+    "DBParm=",
+});
+
+const std::string created_descriptor = lines({
+    "[Update]", "Version=2.22", "Date=2024-03-02", "URL=http://example.com/update/sales.rar",
+    "Note=Report printing fixed.",
+});
+
+std::string report(const std::string& sle_1_utf8, const std::string& sle_3_utf8) {
+  return runtime::gbk("生成配置文件成功！\r\n请上传Update.txt到" + sle_1_utf8 + "\r请上传升级包到" +
+                      sle_3_utf8 +
+                      "\r\n复制文件Wrenlet.exe;UpdateConfig.ini;Rar.exe;pbvm90.dll;到您的系统中即可。");
+}
+
+std::string refusal_to_write(const char* names_utf8) {
+  return runtime::gbk(std::string("无法写入") + names_utf8 + "，请检查当前目录是否可写！");
+}
+
+class FormGenerateTest : public FormTest {
+ protected:
+  // The form as the worked example fills it.
+  void open_and_fill() {
+    fix_clock(2024, 3, 2, 9, 5, 7);
+    open_form();
+    fill_valid();
+    type(*window->sle_9, "sales");
+    type(*window->mle_1, "Report printing fixed.");
+  }
+
+  void generate() {
+    messages.clear();
+    click(*window->cb_1);
+  }
+
+  void expect_one_message(const std::string& gbk_text) {
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].title, "");
+    EXPECT_EQ(utf8(messages[0].text), utf8(gbk_text));
+    EXPECT_EQ(messages[0].text, gbk_text);
+  }
+};
+
+TEST_F(FormGenerateTest, FirstRunCreatesBothFilesAndReportsTheAddressesAsTyped) {
+  open_and_fill();
+  type(*window->sle_1, "  http://example.com/update/Update.txt ");
+  type(*window->sle_3, " http://example.com/update/sales.rar  ");
+  generate();
+  EXPECT_EQ(file(files::client_config_file), created_config);
+  EXPECT_EQ(file(files::update_descriptor_file), created_descriptor);
+  expect_one_message(report("  http://example.com/update/Update.txt ", " http://example.com/update/sales.rar  "));
+  // The second line break of the report is a lone CR.
+  EXPECT_NE(messages[0].text.find(runtime::gbk("Update.txt \r请上传升级包到 http")), std::string::npos);
+  EXPECT_EQ(messages[0].focus_when_shown, "cb_1");
+  EXPECT_EQ(focused_name(), "cb_1");
+  EXPECT_TRUE(window->is_open());
+}
+
+// The second run finds both files and updates them in place: LastUpdate,
+// already present, keeps the first run's time.
+TEST_F(FormGenerateTest, SecondGenerationUpdatesBothFilesFromEnterInAnEdit) {
+  open_and_fill();
+  generate();
+  ASSERT_EQ(file(files::client_config_file), created_config);
+
+  fix_clock(2024, 4, 1, 18, 0, 0);
+  type(*window->sle_2, "Sales2.exe ");
+  type(*window->sle_6, "2.22");
+  type(*window->sle_4, "2.3");
+  type(*window->sle_5, "2024-04-01");
+  type(*window->sle_3, "http://example.com/update/sales23.zip");
+  type(*window->mle_1, "报表打印已修复。");
+  type(*window->sle_9, "other");  // update mode leaves the database section alone
+  runtime::setfocus(*window->sle_4);
+  messages.clear();
+  press_key(Qt::Key_Return);
+
+  std::string config = created_config;
+  config.replace(config.find("ProgramName=Sales.exe"), 21, "ProgramName=Sales2.exe");
+  config.replace(config.find("Version=1.5"), 11, "Version=2.22");
+  EXPECT_EQ(file(files::client_config_file), config);
+  EXPECT_EQ(file(files::update_descriptor_file),
+            lines({"[Update]", "Version=2.3", "Date=2024-04-01", "URL=http://example.com/update/sales23.zip",
+                   "Note=报表打印已修复。"}));
+  expect_one_message(report("http://example.com/update/Update.txt", "http://example.com/update/sales23.zip"));
+  EXPECT_EQ(messages[0].focus_when_shown, "sle_4");
+  EXPECT_EQ(focused_name(), "sle_4");
+  EXPECT_TRUE(window->is_open());
+}
+
+// Only Update.txt is there: UpdateConfig.ini is created whole, Update.txt
+// changed in its four keys with every other line kept.
+TEST_F(FormGenerateTest, OnlyTheDescriptorPresentCreatesTheConfigAndUpdatesTheDescriptor) {
+  put_file(files::update_descriptor_file,
+           "; uploaded by hand\r\n[Update]\r\nVersion=1.0\r\nDate=2023-01-01\r\nURL=http://old/a.zip\r\n"
+           "Note=old\r\n[Mirror]\r\nURL=http://mirror/\r\n");
+  open_and_fill();
+  generate();
+  EXPECT_EQ(file(files::client_config_file), created_config);
+  EXPECT_EQ(file(files::update_descriptor_file),
+            "; uploaded by hand\r\n[Update]\r\nVersion=2.22\r\nDate=2024-03-02\r\n"
+            "URL=http://example.com/update/sales.rar\r\nNote=Report printing fixed.\r\n[Mirror]\r\n"
+            "URL=http://mirror/\r\n");
+  expect_one_message(report("http://example.com/update/Update.txt", "http://example.com/update/sales.rar"));
+}
+
+// Both present: three keys of UpdateConfig.ini change, the two that are
+// missing are added, and nothing else moves; the database edits are not used.
+TEST_F(FormGenerateTest, BothPresentUpdatesBothInPlace) {
+  put_file(files::client_config_file,
+           "[Main]\r\nProgramName=Old.exe\r\n[Update]\r\nURL=http://old/Update.txt\r\nVersion=1.0\r\n"
+           "[Database]\r\nDBMS=ODBC\r\nDatabase=old\r\n");
+  put_file(files::update_descriptor_file,
+           "[Update]\r\nVersion=1.0\r\nDate=2023-01-01\r\nURL=http://old/a.zip\r\nNote=old\r\n");
+  open_and_fill();
+  generate();
+  EXPECT_EQ(file(files::client_config_file),
+            "[Main]\r\nProgramName=Sales.exe\r\n[Update]\r\nURL=http://example.com/update/Update.txt\r\n"
+            "Version=1.5\r\nAutoUpdate=1\r\nLastUpdate=2024-03-02 09:05:07\r\n[Database]\r\nDBMS=ODBC\r\n"
+            "Database=old\r\n");
+  EXPECT_EQ(file(files::update_descriptor_file), created_descriptor);
+  expect_one_message(report("http://example.com/update/Update.txt", "http://example.com/update/sales.rar"));
+}
+
+// A name taken by a directory cannot be written (even by root); both writers
+// still run, and the one box names what was not written instead of the report.
+TEST_F(FormGenerateTest, FilesThatCannotBeWrittenAreNamedInsteadOfTheReport) {
+  struct Case {
+    std::vector<const char*> blocked;
+    const char* names;
+  };
+  const Case cases[] = {
+      {{files::client_config_file}, "UpdateConfig.ini"},
+      {{files::update_descriptor_file}, "Update.txt"},
+      {{files::client_config_file, files::update_descriptor_file}, "UpdateConfig.ini、Update.txt"},
+  };
+  open_and_fill();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.names);
+    for (const char* name : {files::client_config_file, files::update_descriptor_file})
+      std::filesystem::remove_all(dir->path() / name);
+    for (const char* name : c.blocked) std::filesystem::create_directory(dir->path() / name);
+    generate();
+    expect_one_message(refusal_to_write(c.names));
+    if (c.blocked.size() == 1) {
+      const bool config_blocked = c.blocked[0] == files::client_config_file;
+      EXPECT_EQ(file(config_blocked ? files::update_descriptor_file : files::client_config_file),
+                config_blocked ? created_descriptor : created_config);
+    }
+    EXPECT_TRUE(window->is_open());
+  }
+}
+
+// In update mode a failing in-place write is reported the same way.
+TEST_F(FormGenerateTest, FailedUpdateInPlaceIsNamed) {
+  using runtime::testing::ProfileWriteStep;
+  open_and_fill();
+  generate();
+  // Both files present: the first in-place write is UpdateConfig.ini's.
+  runtime::testing::fail_next_profile_write_step(ProfileWriteStep::rename);
+  type(*window->sle_6, "1.6");
+  generate();
+  runtime::testing::fail_next_profile_write_step(ProfileWriteStep::none);
+  expect_one_message(refusal_to_write("UpdateConfig.ini"));
+  EXPECT_EQ(file(files::update_descriptor_file), created_descriptor);
+
+  // Only Update.txt present: the config is created, the descriptor's update fails.
+  std::filesystem::remove(dir->path() / files::client_config_file);
+  runtime::testing::fail_next_profile_write_step(ProfileWriteStep::write);
+  type(*window->sle_6, "1.5");
+  type(*window->sle_4, "2.5");
+  generate();
+  runtime::testing::fail_next_profile_write_step(ProfileWriteStep::none);
+  expect_one_message(refusal_to_write("Update.txt"));
+  EXPECT_EQ(file(files::client_config_file), created_config);
+  EXPECT_TRUE(window->is_open());
+}
+
+TEST_F(FormGenerateTest, ReadOnlyDirectoryNamesBothFiles) {
+  if (geteuid() == 0) GTEST_SKIP() << "root writes into a read-only directory";
+  open_and_fill();
+  std::filesystem::permissions(dir->path(), std::filesystem::perms::owner_read |
+                                                std::filesystem::perms::owner_exec);
+  generate();
+  expect_one_message(refusal_to_write("UpdateConfig.ini、Update.txt"));
+  EXPECT_FALSE(file_present(files::client_config_file));
+  EXPECT_FALSE(file_present(files::update_descriptor_file));
+}
+
+// Exit closes at once, whatever was typed, by click, Esc or Alt+X.
+TEST_F(FormGenerateTest, ExitClosesAtOnceWithoutAsking) {
+  const auto exit_by = [this](const char* how) {
+    SCOPED_TRACE(how);
+    open_form();
+    ASSERT_TRUE(window->is_open());
+    fill_valid();
+    const std::string way = how;
+    if (way == "click") {
+      click(*window->cb_2);
+    } else if (way == "Esc") {
+      runtime::setfocus(*window->sle_3);
+      press_key(Qt::Key_Escape);
+    } else if (way == "Esc in the note") {
+      runtime::setfocus(*window->mle_1);
+      press_key(Qt::Key_Escape);
+    } else {
+      runtime::setfocus(*window->sle_2);
+      press_key(Qt::Key_X, Qt::AltModifier);
+      // A mnemonic animates the press: the click follows some 100 ms later.
+      QTest::qWaitFor([this] { return !window->is_open(); }, 1000);
+    }
+    EXPECT_FALSE(window->is_open());
+    EXPECT_TRUE(messages.empty());
+    EXPECT_FALSE(file_present(files::client_config_file));
+    EXPECT_FALSE(file_present(files::update_descriptor_file));
+    window.reset();
+  };
+  for (const char* how : {"click", "Esc", "Esc in the note", "Alt+X"}) exit_by(how);
+}
+
+}  // namespace
+}  // namespace test_support

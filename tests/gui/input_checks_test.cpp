@@ -1,0 +1,150 @@
+// The twelve checks of the generate action as plain logic, without the form.
+// (Built with the GUI tests because the core test program does not link form/.)
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "form/input_checks.h"
+#include "runtime/gbk.h"
+
+namespace {
+
+using form::RequiredFields;
+using Field = std::string RequiredFields::*;
+
+RequiredFields valid() {
+  return {"http://example.com/update/Update.txt", "Sales.exe", "1.5", "2.22", "2024-03-02",
+          "http://example.com/update/sales.rar"};
+}
+
+// The six fields in the order the checks visit them.
+const Field field_order[] = {&RequiredFields::sle_1, &RequiredFields::sle_2, &RequiredFields::sle_6,
+                             &RequiredFields::sle_4, &RequiredFields::sle_5, &RequiredFields::sle_3};
+
+int position_of(Field field) {
+  for (int i = 0; i < 6; ++i)
+    if (field_order[i] == field) return i;
+  return -1;
+}
+
+struct Step {
+  int step;
+  Field field;
+  const char* field_name;
+  const char* failing_text;
+  const char* message;
+};
+
+const Step steps[] = {
+    {1, &RequiredFields::sle_1, "sle_1", "", "请输入更新地址！"},
+    {2, &RequiredFields::sle_1, "sle_1", "ftp://example.com/Update.txt", "更新地址格式错误，请重新输入！"},
+    {3, &RequiredFields::sle_2, "sle_2", "", "请输入程序名称！"},
+    {4, &RequiredFields::sle_2, "sle_2", "Sales.com", "程序名称必须为可执行文件，请重新输入！"},
+    {5, &RequiredFields::sle_6, "sle_6", "", "请输入程序版本！"},
+    {6, &RequiredFields::sle_6, "sle_6", "1.5a", "程序版本必须为数字，请重新输入！"},
+    {7, &RequiredFields::sle_4, "sle_4", "", "请输入最新版本！"},
+    {8, &RequiredFields::sle_4, "sle_4", "2,22", "最新版本必须为数字，请重新输入！"},
+    {9, &RequiredFields::sle_5, "sle_5", "", "请输入更新日期！"},
+    {10, &RequiredFields::sle_3, "sle_3", "", "请输入升级包下载地址！"},
+    {11, &RequiredFields::sle_3, "sle_3", "www.example.com/sales.rar", "升级包下载地址格式错误，请重新输入！"},
+    {12, &RequiredFields::sle_3, "sle_3", "http://example.com/sales.7z", "升级包必须是压缩文件，请重新输入！"},
+};
+
+TEST(FirstFailedCheck, AllValidPassesEveryStep) { EXPECT_FALSE(form::first_failed_check(valid())); }
+
+// Each step fails on its own; with every later field emptied as well, the
+// earlier step is still the one reported.
+TEST(FirstFailedCheck, ReportsTheFirstFailingStepWithItsFieldAndMessage) {
+  for (const Step& s : steps) {
+    for (const bool later_fields_empty : {false, true}) {
+      SCOPED_TRACE("step " + std::to_string(s.step) + (later_fields_empty ? ", later empty" : ""));
+      RequiredFields fields = valid();
+      fields.*s.field = s.failing_text;
+      if (later_fields_empty) {
+        for (int i = position_of(s.field) + 1; i < 6; ++i) fields.*field_order[i] = "";
+      }
+      const auto failure = form::first_failed_check(fields);
+      ASSERT_TRUE(failure);
+      EXPECT_EQ(failure->step, s.step);
+      EXPECT_EQ(failure->field, s.field_name);
+      EXPECT_EQ(failure->message, runtime::gbk(s.message));
+    }
+  }
+}
+
+struct Boundary {
+  Field field;
+  std::string text;  // GBK
+  int step;          // the step that fails, 0 for none
+};
+
+TEST(FirstFailedCheck, BoundariesOfEachCheck) {
+  using R = RequiredFields;
+  const std::vector<Boundary> cases = {
+      // Update address: blanks are not empty, the prefix ignores case and blanks.
+      {&R::sle_1, " ", 2},
+      {&R::sle_1, "   ", 2},
+      {&R::sle_1, "HTTP://example.com/Update.txt", 0},
+      {&R::sle_1, "Http://example.com/Update.txt", 0},
+      {&R::sle_1, "http://", 0},
+      {&R::sle_1, "  http://example.com/Update.txt  ", 0},
+      {&R::sle_1, "http:/x", 2},
+      {&R::sle_1, "http:", 2},
+      {&R::sle_1, "https://example.com/Update.txt", 2},
+      {&R::sle_1, "\thttp://example.com/Update.txt", 2},  // only spaces are trimmed
+      {&R::sle_1, runtime::gbk("http://例子.com/Update.txt"), 0},
+      // Program name: the last three bytes, any case, no dot needed.
+      {&R::sle_2, " ", 4},
+      {&R::sle_2, "Sales.EXE", 0},
+      {&R::sle_2, "Sales.Exe", 0},
+      {&R::sle_2, "exe", 0},
+      {&R::sle_2, "salesexe", 0},
+      {&R::sle_2, "ex", 4},
+      {&R::sle_2, "Sales.exe ", 0},
+      {&R::sle_2, "Sales.exe\t", 4},
+      {&R::sle_2, "Sales.ex", 4},
+      {&R::sle_2, runtime::gbk("销售.exe"), 0},
+      // Program version: optional sign, digits, at most one point.
+      {&R::sle_6, " ", 6},
+      {&R::sle_6, " 1.5 ", 0},
+      {&R::sle_6, "v2.22", 6},
+      {&R::sle_6, "2.", 0},
+      {&R::sle_6, ".5", 0},
+      {&R::sle_6, "-1", 0},
+      {&R::sle_6, "+3", 0},
+      {&R::sle_6, "1.2.3", 6},
+      {&R::sle_6, "1e3", 6},
+      {&R::sle_6, "+", 6},
+      {&R::sle_6, ".", 6},
+      {&R::sle_6, "1 5", 6},
+      // Newest version: a number, even a lower one than the program's.
+      {&R::sle_4, "  ", 8},
+      {&R::sle_4, "v2.22", 8},
+      {&R::sle_4, "0.1", 0},
+      // Update date: anything but "" passes, blanks included.
+      {&R::sle_5, " ", 0},
+      {&R::sle_5, "tomorrow", 0},
+      // Package address: http:// and a rar or zip ending, any case.
+      {&R::sle_3, " ", 11},
+      {&R::sle_3, "HTTP://example.com/sales.RAR", 0},
+      {&R::sle_3, "http://example.com/sales.Zip", 0},
+      {&R::sle_3, "http://example.com/salesrar", 0},
+      {&R::sle_3, "http://example.com/sales.rar ", 0},
+      {&R::sle_3, "http://example.com/sales.ra", 12},
+      {&R::sle_3, "http://example.com/sales.tar.gz", 12},
+      {&R::sle_3, "http://ra", 12},
+      {&R::sle_3, "ra", 11},
+      {&R::sle_3, "rar", 11},
+      {&R::sle_3, "http:/example.com/sales.zip", 11},
+  };
+  for (const Boundary& c : cases) {
+    RequiredFields fields = valid();
+    fields.*c.field = c.text;
+    SCOPED_TRACE("field text \"" + c.text + "\"");
+    const auto failure = form::first_failed_check(fields);
+    EXPECT_EQ(failure ? failure->step : 0, c.step);
+  }
+}
+
+}  // namespace
