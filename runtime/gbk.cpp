@@ -163,9 +163,30 @@ class Converter {
 
 }  // namespace
 
+// glibc's iconv drops the tag characters U+E0000 to U+E007F (UTF-8 F3 A0 80
+// 80 to F3 A0 81 BF) without a word; like any other character outside GBK,
+// each becomes "?" and makes the conversion incomplete.
+static bool is_tag_character(std::string_view rest) {
+  return rest.size() >= 4 && rest[0] == '\xF3' && rest[1] == '\xA0' &&
+         (rest[2] == '\x80' || rest[2] == '\x81') && (static_cast<unsigned char>(rest[3]) & 0xC0) == 0x80;
+}
+
 Conversion gbk_from_utf8(std::string_view utf8) {
   thread_local const Converter to_gbk("CP936", "UTF-8", utf8_char_length);
-  return to_gbk(utf8);
+  Conversion result;
+  std::size_t from = 0;
+  for (std::size_t at = utf8.find('\xF3'); at != std::string_view::npos; at = utf8.find('\xF3', at + 1)) {
+    if (!is_tag_character(utf8.substr(at))) continue;
+    const Conversion before = to_gbk(utf8.substr(from, at - from));
+    result.text += before.text;
+    result.text.push_back('?');
+    result.complete = false;
+    from = at + 4;
+  }
+  const Conversion rest = to_gbk(utf8.substr(from));
+  result.text += rest.text;
+  result.complete = result.complete && rest.complete;
+  return result;
 }
 
 Conversion utf8_from_gbk(std::string_view gbk) {

@@ -51,7 +51,10 @@ int next_handle() {
 
 bool open_locked(OpenFile& file) {
   const std::wstring name = wide_file_name(file.name);
-  file.created = GetFileAttributesW(name.c_str()) == INVALID_FILE_ATTRIBUTES;
+  const DWORD attributes = GetFileAttributesW(name.c_str());
+  file.created = attributes == INVALID_FILE_ATTRIBUTES;
+  // A file marked read-only is refused whoever asks, administrators too.
+  if (!file.created && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
   file.file = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE,
                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -64,6 +67,7 @@ bool open_locked(OpenFile& file) {
       break;
     if (std::chrono::steady_clock::now() >= deadline) {
       CloseHandle(file.file);
+      if (file.created) DeleteFileW(name.c_str());
       return false;
     }
     std::this_thread::sleep_for(lock_retry);
@@ -102,6 +106,13 @@ bool open_locked(OpenFile& file) {
     file.created = file.fd >= 0;
   }
   if (file.fd < 0) return false;
+  // A file with every write bit cleared stays untouched even for the
+  // superuser, as Windows leaves a file marked read-only.
+  struct stat mode {};
+  if (!file.created && (fstat(file.fd, &mode) != 0 || (mode.st_mode & 0222) == 0)) {
+    close(file.fd);
+    return false;
+  }
   const auto deadline = std::chrono::steady_clock::now() + lock_wait;
   while (flock(file.fd, LOCK_EX | LOCK_NB) != 0) {
     if (std::chrono::steady_clock::now() >= deadline) {

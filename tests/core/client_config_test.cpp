@@ -281,6 +281,8 @@ TEST_F(ClientConfigWriter, AReadOnlyFileKeepsItsBytes) {
   EXPECT_EQ(file(), appended ? before + created(sales(), now_text) : before);
 }
 
+// POSIX only: directory permissions, file size limits, flock. The Windows
+// lock is tested in windows_files_test.cpp.
 #ifndef _WIN32
 TEST_F(ClientConfigWriter, AReadOnlyDirectoryGetsNoFile) {
   if (geteuid() == 0) {
