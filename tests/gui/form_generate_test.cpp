@@ -237,7 +237,7 @@ TEST_F(FormGenerateTest, ExitClosesAtOnceWithoutAsking) {
       runtime::setfocus(*window->sle_2);
       press_key(Qt::Key_X, Qt::AltModifier);
       // A mnemonic animates the press: the click follows some 100 ms later.
-      QTest::qWaitFor([this] { return !window->is_open(); }, 1000);
+      (void)QTest::qWaitFor([this] { return !window->is_open(); }, 1000);
     }
     EXPECT_FALSE(window->is_open());
     EXPECT_TRUE(messages.empty());
