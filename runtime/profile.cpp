@@ -239,7 +239,7 @@ bool write_file(const fs::path& target, std::string_view section, std::string_vi
   }
   if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) return false;
   std::string content;
-  if (!read_file(target, content)) return false;
+  if (!read_file(target, content) || profile::utf16_byte_order_mark(content)) return false;
   const profile::Edit edit = profile::plan_key_edit(content, section, key, value);
   return install(target, edited_pieces(content, edit), attributes);
 }
@@ -363,7 +363,7 @@ bool write_file(const fs::path& target, std::string_view section, std::string_vi
       continue;  // another writer put a new file in place while we waited
     }
     std::string content;
-    if (!read_all(original.fd, held, content)) return false;
+    if (!read_all(original.fd, held, content) || profile::utf16_byte_order_mark(content)) return false;
     const profile::Edit edit = profile::plan_key_edit(content, section, key, value);
     return install(target, edited_pieces(content, edit), &held);
   }
@@ -382,7 +382,9 @@ void fail_next_profile_write_step(ProfileWriteStep step) { pending_failure.store
 std::string profile_read(std::string_view file, std::string_view section, std::string_view key,
                          std::string_view default_value) {
   std::string content;
-  if (file.empty() || !read_file(native_path(file), content)) return std::string(default_value);
+  if (file.empty() || !read_file(native_path(file), content) || profile::utf16_byte_order_mark(content)) {
+    return std::string(default_value);
+  }
   const profile::Lookup found = profile::find_key(content, section, key);
   return std::string(found.key_found ? profile::unquote(found.raw_value) : default_value);
 }

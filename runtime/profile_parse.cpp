@@ -61,6 +61,24 @@ Parsed parse_line(std::string_view content, const Line& line) {
   return parsed;
 }
 
+// The line that begins at `begin`, found by reading that line only. (A
+// LineReader made afresh for each header would search the rest of the
+// content for both kinds of line end; in a file of LF only, the search for
+// a CR runs to the end every time, and finding a section costs the square
+// of the file's size.)
+Line line_at(std::string_view content, std::size_t begin) {
+  Line line;
+  line.begin = begin;
+  std::size_t end = begin;
+  while (end < content.size() && content[end] != '\r' && content[end] != '\n') ++end;
+  line.end = line.next = end;
+  if (end < content.size()) {
+    ++line.next;
+    if (content[end] == '\r' && line.next < content.size() && content[line.next] == '\n') ++line.next;
+  }
+  return line;
+}
+
 // The start of the first line at or after `from` (itself a line start)
 // whose first non-blank byte is "[", or the content's size. A "[" that is
 // the trail byte of a double-byte character follows its lead byte, so it is
@@ -96,6 +114,11 @@ void append_key_line(std::string& out, std::string_view key, std::string_view va
 
 std::size_t bom_length(std::string_view content) {
   return content.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+}
+
+bool utf16_byte_order_mark(std::string_view content) {
+  const std::string_view start = content.substr(0, 2);
+  return start == "\xFF\xFE" || start == "\xFE\xFF";
 }
 
 std::string_view trim_blanks(std::string_view text) {
@@ -170,8 +193,7 @@ Lookup find_key(std::string_view content, std::string_view section, std::string_
   while (!found.section_found) {
     pos = next_header_line(content, pos);
     if (pos >= content.size()) return found;
-    Line header;
-    LineReader(content, pos).next(header);
+    const Line header = line_at(content, pos);
     if (names_equal(parse_line(content, header).name, section)) {
       found.section_found = true;
       found.insert_after = header;

@@ -100,12 +100,15 @@ bool finish(OpenFile& file) {
 #else
 
 bool open_locked(OpenFile& file) {
-  file.fd = open(file.name.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+  // O_NONBLOCK: a FIFO without a reader fails at once instead of hanging the
+  // open; writes block as usual once it is cleared.
+  file.fd = open(file.name.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC);
   if (file.fd < 0 && errno == ENOENT) {
-    file.fd = open(file.name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    file.fd = open(file.name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NONBLOCK | O_CLOEXEC, 0644);
     file.created = file.fd >= 0;
   }
   if (file.fd < 0) return false;
+  fcntl(file.fd, F_SETFL, O_APPEND);
   // A file with every write bit cleared stays untouched even for the
   // superuser, as Windows leaves a file marked read-only.
   struct stat mode {};
@@ -122,8 +125,16 @@ bool open_locked(OpenFile& file) {
     }
     std::this_thread::sleep_for(lock_retry);
   }
-  struct stat info {};
-  fstat(file.fd, &info);
+  // A profile edit may have renamed a new file over the name (or the file
+  // may be gone) while we waited for the lock: lines appended to the old
+  // file would be lost, so the name is opened again.
+  struct stat info {}, named {};
+  if (fstat(file.fd, &info) != 0 || stat(file.name.c_str(), &named) != 0 || info.st_dev != named.st_dev ||
+      info.st_ino != named.st_ino) {
+    close(file.fd);
+    file.created = false;
+    return std::chrono::steady_clock::now() < deadline && open_locked(file);
+  }
   file.size_at_open = info.st_size;
   return true;
 }

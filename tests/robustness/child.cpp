@@ -1,0 +1,139 @@
+#include "child.h"
+
+#include <signal.h>
+#include <sys/ptrace.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace robustness {
+
+namespace {
+
+int exit_code(int status) {
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+  return -1;
+}
+
+pid_t wait_for(pid_t pid, int* status) {
+  pid_t got;
+  do {
+    got = ::waitpid(pid, status, 0);
+  } while (got < 0 && errno == EINTR);
+  return got;
+}
+
+}  // namespace
+
+int run_in_child(const std::function<int()>& body) {
+  const pid_t pid = ::fork();
+  if (pid < 0) return -1;
+  if (pid == 0) ::_exit(body());
+  int status = 0;
+  if (wait_for(pid, &status) != pid) return -1;
+  return exit_code(status);
+}
+
+Child::Child(const std::function<int(int signal_fd)>& body) {
+  int pipe_fds[2];
+  if (::pipe(pipe_fds) != 0) return;
+  pid_ = ::fork();
+  if (pid_ == 0) {
+    ::close(pipe_fds[0]);
+    ::_exit(body(pipe_fds[1]));
+  }
+  ::close(pipe_fds[1]);
+  if (pid_ < 0) {
+    ::close(pipe_fds[0]);
+    return;
+  }
+  signal_fd_ = pipe_fds[0];
+}
+
+Child::~Child() {
+  if (pid_ > 0) kill();
+  if (signal_fd_ >= 0) ::close(signal_fd_);
+}
+
+bool Child::next_signal(char* byte) {
+  char got = 0;
+  ssize_t n;
+  do {
+    n = ::read(signal_fd_, &got, 1);
+  } while (n < 0 && errno == EINTR);
+  if (byte != nullptr) *byte = got;
+  return n == 1;
+}
+
+void Child::kill() {
+  if (pid_ <= 0) return;
+  ::kill(pid_, SIGKILL);
+  int status = 0;
+  wait_for(pid_, &status);
+  pid_ = -1;
+}
+
+int Child::wait() {
+  if (pid_ <= 0) return -1;
+  int status = 0;
+  const pid_t got = wait_for(pid_, &status);
+  pid_ = -1;
+  return got > 0 ? exit_code(status) : -1;
+}
+
+int kill_at_system_call(const std::function<void()>& body, int kill_at) {
+  const pid_t pid = ::fork();
+  if (pid < 0) return -1;
+  if (pid == 0) {
+    if (::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) ::_exit(100);
+    ::kill(::getpid(), SIGSTOP);  // the parent starts counting from here
+    body();
+    ::_exit(0);
+  }
+  int status = 0;
+  if (wait_for(pid, &status) != pid || !WIFSTOPPED(status)) {
+    ::kill(pid, SIGKILL);
+    wait_for(pid, &status);
+    return -1;
+  }
+  ::ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL);
+  int entered = 0;
+  bool inside = false;  // syscall stops alternate between entry and exit
+  int pass_signal = 0;
+  for (;;) {
+    if (::ptrace(PTRACE_SYSCALL, pid, nullptr, reinterpret_cast<void*>(static_cast<long>(pass_signal))) != 0) {
+      ::kill(pid, SIGKILL);
+      wait_for(pid, &status);
+      return -1;
+    }
+    pass_signal = 0;
+    if (wait_for(pid, &status) != pid) return -1;
+    if (WIFEXITED(status) || WIFSIGNALED(status)) return entered;
+    if (!WIFSTOPPED(status)) continue;
+    if (WSTOPSIG(status) != (SIGTRAP | 0x80)) {
+      pass_signal = WSTOPSIG(status);  // an ordinary signal goes on to the child
+      continue;
+    }
+    inside = !inside;
+    if (!inside) continue;
+    if (++entered == kill_at) {
+      ::kill(pid, SIGKILL);
+      wait_for(pid, &status);
+      return entered;
+    }
+  }
+}
+
+std::vector<std::string> entries(const std::filesystem::path& directory) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace robustness

@@ -1,0 +1,96 @@
+// A megabyte of text pasted into each edit of the real form, then generate:
+// the form ends with one message, and either refuses before writing
+// anything or writes both files whole with exactly what the edit holds.
+// (A single-line edit keeps at most 32767 characters of a paste, as the
+// Windows edit control does; the files hold what it kept.)
+#include <QApplication>
+
+#include <filesystem>
+#include <string>
+
+#include "files/client_config.h"
+#include "files/update_descriptor.h"
+#include "form_fixture.h"
+#include "runtime/gbk.h"
+#include "runtime/profile.h"
+#include "runtime/strings.h"
+
+namespace test_support {
+namespace {
+
+constexpr std::size_t megabyte = 1 << 20;
+
+struct Target {
+  form::ControlRef form::w_main::*edit;
+  const char* file;
+  const char* section;
+  const char* key;
+  std::string pasted;  // UTF-8
+};
+
+std::string repeated(const std::string& unit, std::size_t size) {
+  std::string text;
+  while (text.size() < size) text += unit;
+  return text;
+}
+
+class LargeText : public FormTest {};
+
+TEST_F(LargeText, MegabytePastedIntoAnyEditEndsWithAMessageOrWholeFiles) {
+  const std::string chinese = repeated("更新日志测试", megabyte);
+  const std::string digits = repeated("1234567890", megabyte);
+  const std::string note_lines = repeated("第一行 fixed printing; 版本说明\n", megabyte);
+  const Target targets[] = {
+      {&form::w_main::sle_1, files::client_config_file, "Update", "URL", "http://example.com/" + digits},
+      {&form::w_main::sle_2, files::client_config_file, "Main", "ProgramName", chinese + ".exe"},
+      {&form::w_main::sle_6, files::client_config_file, "Update", "Version", digits},
+      {&form::w_main::sle_7, files::client_config_file, "Database", "DBMS", chinese},
+      {&form::w_main::sle_9, files::client_config_file, "Database", "Database", " " + chinese + " "},
+      {&form::w_main::sle_12, files::client_config_file, "Database", "DBParm", digits},
+      {&form::w_main::sle_4, files::update_descriptor_file, "Update", "Version", "2." + digits},
+      {&form::w_main::sle_5, files::update_descriptor_file, "Update", "Date", chinese},
+      {&form::w_main::sle_3, files::update_descriptor_file, "Update", "URL", "http://example.com/" + digits + ".rar"},
+      {&form::w_main::mle_1, files::update_descriptor_file, "Update", "Note", note_lines},
+  };
+  open_form();
+  int written = 0, refused = 0;
+  for (const Target& target : targets) {
+    SCOPED_TRACE(std::string(target.file) + " " + target.key);
+    std::filesystem::remove(files::client_config_file);
+    std::filesystem::remove(files::update_descriptor_file);
+    fill_valid();
+    runtime::Control& edit = *(window.get()->*target.edit);
+    type_unicode(edit, target.pasted);
+    messages.clear();
+    click(*window->cb_1);
+    ASSERT_EQ(messages.size(), 1u);
+    const bool reported = messages[0].text.rfind(runtime::gbk("生成配置文件成功！"), 0) == 0;
+    if (!reported) {
+      // Refused by a check: nothing was written.
+      EXPECT_FALSE(file_present(files::client_config_file));
+      EXPECT_FALSE(file_present(files::update_descriptor_file));
+      ++refused;
+      continue;
+    }
+    ++written;
+    ASSERT_TRUE(file_present(files::client_config_file));
+    ASSERT_TRUE(file_present(files::update_descriptor_file));
+    const std::string held = runtime::string_trim(edit.text());
+    EXPECT_GT(held.size(), 30'000u);
+    // The note keeps its lines in the file; the key reads its first one.
+    const std::string expected = held.substr(0, held.find_first_of("\r\n"));
+    const std::string got = runtime::profile_read(target.file, target.section, target.key, "<absent>");
+    EXPECT_EQ(got.size(), expected.size());
+    EXPECT_TRUE(got == expected);
+    if (target.edit == &form::w_main::mle_1) {
+      EXPECT_NE(file(target.file).find("Note=" + held), std::string::npos);
+    }
+  }
+  // Both endings happened: the long texts that lost their ending in the
+  // edit fail their check.
+  EXPECT_GT(written, 0);
+  EXPECT_GT(refused, 0);
+}
+
+}  // namespace
+}  // namespace test_support

@@ -1,0 +1,273 @@
+// A process killed while it rewrites a profile file: at whatever moment the
+// kill lands, the file is the old content or the new content, whole. The
+// new content is written to "<name>.kestrel-<hex digits>" beside the file
+// and renamed over it; a kill before the rename leaves that temporary file
+// behind (at most one per kill), which nothing ever reads.
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <climits>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <random>
+#include <string>
+#include <thread>
+#include <tuple>
+
+#include <gtest/gtest.h>
+
+#include "child.h"
+#include "files/client_config.h"
+#include "runtime/datetime.h"
+#include "runtime/profile.h"
+#include "support/temp_dir.h"
+
+namespace robustness {
+namespace {
+
+namespace fs = std::filesystem;
+using test_support::read_bytes;
+using test_support::write_bytes;
+
+// Where two byte strings first differ, for a message that does not print
+// megabytes.
+std::string first_difference(const std::string& actual, const std::string& expected) {
+  const auto mismatch = std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
+  return "size " + std::to_string(actual.size()) + " (expected " + std::to_string(expected.size()) +
+         "), first difference at byte " + std::to_string(mismatch.first - actual.begin());
+}
+
+// "" when `actual` is one of the two, else what is wrong with it.
+std::string neither_of(const std::string& actual, const std::string& old_content,
+                       const std::string& new_content) {
+  if (actual == old_content || actual == new_content) return "";
+  return "neither old (" + first_difference(actual, old_content) + ") nor new (" +
+         first_difference(actual, new_content) + ")";
+}
+
+// A temporary file of the writer: "<target>.kestrel-" and hex digits.
+bool is_writer_temporary(const std::string& name, const std::string& target) {
+  const std::string prefix = target + ".kestrel-";
+  if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) return false;
+  return std::all_of(name.begin() + static_cast<long>(prefix.size()), name.end(),
+                     [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
+}
+
+// The names beside `target` in the working directory, all of which must be
+// the writer's temporary files; -1 if some other name turned up.
+int stale_temporaries(const std::string& target) {
+  int count = 0;
+  for (const std::string& name : entries()) {
+    if (name == target) continue;
+    if (!is_writer_temporary(name, target)) return -1;
+    ++count;
+  }
+  return count;
+}
+
+// About 6 MB of sections, with the edited key in the middle.
+struct BigProfile {
+  std::string head;
+  std::string tail;
+  std::string with(const std::string& value) const { return head + value + tail; }
+};
+
+BigProfile big_profile() {
+  BigProfile profile;
+  for (int i = 0; profile.head.size() < 3'000'000; ++i) {
+    profile.head += "[Section" + std::to_string(i) + "]\r\nKey=value " + std::to_string(i) +
+                    "\r\n; a comment that makes the file larger, as real files have them\r\n";
+  }
+  profile.head += "[Target]\r\nOther=1\r\nValue=";
+  profile.tail = "\r\nMore=2\r\n";
+  for (int i = 0; profile.tail.size() < 3'000'000; ++i) {
+    profile.tail += "[Later" + std::to_string(i) + "]\nKey=value " + std::to_string(i) + "\n";
+  }
+  return profile;
+}
+
+TEST(KillDuringWrite, LargeFileIsAlwaysTheOldOrTheNewContentWhole) {
+  test_support::TempWorkingDir dir;
+  const BigProfile profile = big_profile();
+  const std::string short_value = "old";
+  const std::string long_value(5000, 'n');
+  const std::string short_content = profile.with(short_value);
+  const std::string long_content = profile.with(long_value);
+  write_bytes("big.ini", short_content);
+
+  // How long one rewrite takes here, so the kills spread over a few of them.
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(runtime::profile_write("big.ini", "Target", "Value", long_value));
+  ASSERT_TRUE(runtime::profile_write("big.ini", "Target", "Value", short_value));
+  const auto one_write = (std::chrono::steady_clock::now() - start) / 2;
+  ASSERT_EQ(read_bytes("big.ini"), short_content);
+
+  const unsigned seed = std::random_device{}();
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<long long> delay_us(
+      0, std::chrono::duration_cast<std::chrono::microseconds>(one_write).count() * 3);
+  SCOPED_TRACE("seed " + std::to_string(seed));
+
+  constexpr int kills = 60;
+  int stale = 0;
+  int mid_write = 0;  // kills that left a temporary file: the rename had not happened
+  for (int kill = 1; kill <= kills; ++kill) {
+    Child writer([&](int signal_fd) {
+      if (::write(signal_fd, "s", 1) != 1) return 2;
+      for (int i = 0;; ++i) {
+        if (!runtime::profile_write("big.ini", "Target", "Value", i % 2 ? short_value : long_value)) return 3;
+      }
+    });
+    ASSERT_TRUE(writer.started());
+    ASSERT_TRUE(writer.next_signal());
+    std::this_thread::sleep_for(std::chrono::microseconds(delay_us(random)));
+    writer.kill();
+
+    ASSERT_EQ(neither_of(read_bytes("big.ini"), short_content, long_content), "") << "kill " << kill;
+    const int now_stale = stale_temporaries("big.ini");
+    ASSERT_GE(now_stale, 0) << "a file that is not the writer's turned up";
+    ASSERT_LE(now_stale, stale + 1) << "more than one temporary file left by one kill";
+    if (now_stale > stale) ++mid_write;
+    stale = now_stale;
+  }
+  std::cout << "[          ] " << mid_write << " of " << kills << " kills landed before the rename\n";
+  // The kills did land inside writes, or the test proved nothing.
+  EXPECT_GE(mid_write, kills / 10);
+
+  // The killed writers' lock went with them, and their leftovers are in
+  // nobody's way.
+  ASSERT_TRUE(runtime::profile_write("big.ini", "Target", "Value", "final"));
+  EXPECT_EQ(read_bytes("big.ini"), profile.with("final"));
+  EXPECT_EQ(runtime::profile_read("big.ini", "Target", "Value", "-"), "final");
+  EXPECT_LE(stale_temporaries("big.ini"), stale);
+}
+
+// Kills the operation before each of its system calls in turn and checks
+// the file after each kill; the setup runs before every kill.
+void kill_at_each_system_call(const std::function<void()>& setup, const std::function<void()>& operation,
+                              const std::function<void(int kill_at)>& check) {
+  setup();
+  const int total = kill_at_system_call(operation, INT_MAX);
+  ASSERT_GT(total, 5) << "the child could not be traced";
+  for (int kill_at = 1; kill_at <= total; ++kill_at) {
+    SCOPED_TRACE("killed before system call " + std::to_string(kill_at) + " of " + std::to_string(total));
+    setup();
+    ASSERT_EQ(kill_at_system_call(operation, kill_at), kill_at);
+    check(kill_at);
+    if (::testing::Test::HasFatalFailure()) return;
+  }
+}
+
+void remove_all_but(const std::string& keep) {
+  for (const std::string& name : entries()) {
+    if (name != keep) fs::remove(name);
+  }
+}
+
+TEST(KillAtEverySystemCall, EditOfAnExistingFileLeavesTheOldOrTheNewFile) {
+  test_support::TempWorkingDir dir;
+  const std::string old_content = "; kept\r\n[s]\r\nk=old\r\nother=1\r\n";
+  const std::string new_content = "; kept\r\n[s]\r\nk=new\r\nother=1\r\n";
+  int saw_old = 0, saw_new = 0, saw_stale = 0;
+  kill_at_each_system_call(
+      [&] {
+        remove_all_but("");
+        write_bytes("p.ini", old_content);
+      },
+      [] { runtime::profile_write("p.ini", "s", "k", "new"); },
+      [&](int) {
+        const std::string now = read_bytes("p.ini");
+        ASSERT_EQ(neither_of(now, old_content, new_content), "");
+        const int stale = stale_temporaries("p.ini");
+        ASSERT_GE(stale, 0);
+        ASSERT_LE(stale, 1);
+        saw_old += now == old_content;
+        saw_new += now == new_content;
+        saw_stale += stale;
+      });
+  // Kills landed before the write, between the temporary file and the
+  // rename, and after the rename.
+  EXPECT_GT(saw_old, 0);
+  EXPECT_GT(saw_new, 0);
+  EXPECT_GT(saw_stale, 0);
+}
+
+TEST(KillAtEverySystemCall, CreationOfAMissingFileLeavesNoFileOrTheWholeFile) {
+  test_support::TempWorkingDir dir;
+  int saw_none = 0, saw_whole = 0;
+  kill_at_each_system_call([] { remove_all_but(""); },
+                           [] { runtime::profile_write("p.ini", "Update", "Version", "2.22"); },
+                           [&](int) {
+                             if (!fs::exists("p.ini")) {
+                               ++saw_none;
+                             } else {
+                               ASSERT_EQ(read_bytes("p.ini"), "[Update]\r\nVersion=2.22\r\n");
+                               ++saw_whole;
+                             }
+                             ASSERT_GE(stale_temporaries("p.ini"), 0);
+                             ASSERT_LE(stale_temporaries("p.ini"), 1);
+                           });
+  EXPECT_GT(saw_none, 0);
+  EXPECT_GT(saw_whole, 0);
+}
+
+// Create mode writes the new file line by line (one write per line, as
+// the line-mode file service works), so a kill between two lines leaves
+// the lines written so far. They are whole lines, and the next run, which
+// finds the file and edits it in update mode, completes every key it reads
+// back; comments and the Database section that the kill cut off stay
+// missing. DISABLED_ below is the rule that create mode does not keep yet.
+TEST(KillAtEverySystemCall, CreateModeLeavesWholeLinesThatTheNextRunCompletes) {
+  test_support::TempWorkingDir dir;
+  const files::ClientConfig config{"Sales.exe", "http://example.com/Update.txt", "1.5", "MSS", "(local)",
+                                   "sales", "sa", "", ""};
+  runtime::set_clock([] { return runtime::DateTime{{2024, 3, 2}, {9, 5, 7}}; });
+  ASSERT_TRUE(files::write_client_config(config, true));
+  const std::string whole = read_bytes(files::client_config_file);
+  int saw_part = 0;
+  kill_at_each_system_call([] { remove_all_but(""); }, [&] { files::write_client_config(config, true); },
+                           [&](int) {
+                             if (!fs::exists(files::client_config_file)) return;
+                             const std::string now = read_bytes(files::client_config_file);
+                             ASSERT_EQ(whole.compare(0, now.size(), now), 0) << now;
+                             ASSERT_TRUE(now.empty() || now.size() >= 2) << now;
+                             if (!now.empty()) {
+                               ASSERT_EQ(now.substr(now.size() - 2), "\r\n") << now;
+                             }
+                             saw_part += now != whole;
+                             ASSERT_TRUE(files::write_client_config(config, false));
+                             for (const auto& [section, key, value] :
+                                  {std::tuple{"Main", "ProgramName", "Sales.exe"},
+                                   {"Update", "AutoUpdate", "1"},
+                                   {"Update", "URL", "http://example.com/Update.txt"},
+                                   {"Update", "Version", "1.5"},
+                                   {"Update", "LastUpdate", "2024-03-02 09:05:07"}}) {
+                               EXPECT_EQ(runtime::profile_read(files::client_config_file, section, key, "-"), value);
+                             }
+                           });
+  runtime::reset_clock();
+  EXPECT_GT(saw_part, 0);
+}
+
+TEST(KillAtEverySystemCall, DISABLED_CreateModeLeavesNoFileOrTheWholeFile) {
+  test_support::TempWorkingDir dir;
+  const files::ClientConfig config{"Sales.exe", "http://example.com/Update.txt", "1.5", "MSS", "(local)",
+                                   "sales", "sa", "", ""};
+  runtime::set_clock([] { return runtime::DateTime{{2024, 3, 2}, {9, 5, 7}}; });
+  ASSERT_TRUE(files::write_client_config(config, true));
+  const std::string whole = read_bytes(files::client_config_file);
+  kill_at_each_system_call([] { remove_all_but(""); }, [&] { files::write_client_config(config, true); },
+                           [&](int) {
+                             if (fs::exists(files::client_config_file)) {
+                               ASSERT_EQ(read_bytes(files::client_config_file), whole);
+                             }
+                           });
+  runtime::reset_clock();
+}
+
+}  // namespace
+}  // namespace robustness
