@@ -48,8 +48,11 @@ const Line create_lines[] = {
 };
 
 bool create_file(const ClientConfig& config) {
+  // The lines go to a staging file that takes the name only once it is
+  // whole, so a crash never leaves a half-written file behind.
+  const std::string staged = runtime::text_file_staging_name(client_config_file);
   const int li_filenum =
-      runtime::text_file_open(client_config_file, runtime::FileMode::line_mode,
+      runtime::text_file_open(staged, runtime::FileMode::line_mode,
                               runtime::FileAccess::write, runtime::FileLock::lock_write,
                               runtime::WriteMode::append);
   bool whole = li_filenum != runtime::failed_file;
@@ -58,7 +61,8 @@ bool create_file(const ClientConfig& config) {
     if (line.value) text += line.value(config);
     whole = runtime::text_file_write_line(li_filenum, text) >= 0 && whole;
   }
-  return runtime::text_file_close(li_filenum) == 1 && whole;
+  whole = runtime::text_file_close(li_filenum) == 1 && whole;
+  return whole && runtime::text_file_publish(staged, client_config_file);
 }
 
 bool update_file(const ClientConfig& config) {

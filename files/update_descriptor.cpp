@@ -23,8 +23,11 @@ const Key keys[] = {
 };
 
 bool create_file(const UpdateDescriptor& descriptor) {
+  // The lines go to a staging file that takes the name only once it is
+  // whole, so a crash never leaves a half-written file behind.
+  const std::string staged = runtime::text_file_staging_name(update_descriptor_file);
   const int li_filenum =
-      runtime::text_file_open(update_descriptor_file, runtime::FileMode::line_mode,
+      runtime::text_file_open(staged, runtime::FileMode::line_mode,
                               runtime::FileAccess::write, runtime::FileLock::lock_write,
                               runtime::WriteMode::append);
   bool whole = li_filenum != runtime::failed_file;
@@ -33,7 +36,8 @@ bool create_file(const UpdateDescriptor& descriptor) {
     const std::string line = std::string(key.name) + "=" + string_trim(descriptor.*key.field);
     whole = runtime::text_file_write_line(li_filenum, line) >= 0 && whole;
   }
-  return runtime::text_file_close(li_filenum) == 1 && whole;
+  whole = runtime::text_file_close(li_filenum) == 1 && whole;
+  return whole && runtime::text_file_publish(staged, update_descriptor_file);
 }
 
 bool update_file(const UpdateDescriptor& descriptor) {

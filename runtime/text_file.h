@@ -1,6 +1,7 @@
 #pragma once
 // Line-mode text files: each write is one line, its bytes unchanged, then
 // CR LF. No byte-order mark is ever written.
+#include <string>
 #include <string_view>
 
 namespace runtime {
@@ -26,5 +27,16 @@ int text_file_write_line(int handle, std::string_view text);
 // When a write failed, the file is put back as it was before the open (a
 // file that the open created is removed), so no half-written file is left.
 int text_file_close(int handle);
+
+// Writing a new file whole or not at all: its lines go to a staging file
+// beside it (opened like any other), and once that is closed whole,
+// text_file_publish puts it in place under `name` in one step. Where a file
+// of that name has appeared in the meantime, the staged lines are appended
+// to it instead (other writers locked out), as an appending open would have
+// done. The staging file is removed either way. Returns true when `name`
+// then holds the lines whole. A leftover staging file (the process was
+// killed) is named "<name>.kestrel-<hex digits>" and nothing reads it.
+std::string text_file_staging_name(std::string_view name);
+bool text_file_publish(std::string_view staged, std::string_view name);
 
 }  // namespace runtime

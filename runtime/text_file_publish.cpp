@@ -1,0 +1,82 @@
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "runtime/file_system.h"
+#include "runtime/text_file.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+
+#include <cerrno>
+#endif
+
+namespace runtime {
+namespace {
+
+std::filesystem::path native_path(std::string_view name) {
+#ifdef _WIN32
+  return std::filesystem::path(wide_file_name(name));
+#else
+  return std::filesystem::path(std::string(name));
+#endif
+}
+
+// Gives the staged file the name when nothing has that name yet; false when
+// something does (or the file system cannot do it in one step).
+bool place_new(std::string_view staged, std::string_view name) {
+#ifdef _WIN32
+  return MoveFileExW(wide_file_name(staged).c_str(), wide_file_name(name).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+#else
+  // A hard link fails when the name exists, so another program's file is
+  // never replaced; the staging name is dropped afterwards.
+  if (::link(std::string(staged).c_str(), std::string(name).c_str()) != 0) return false;
+  ::unlink(std::string(staged).c_str());
+  return true;
+#endif
+}
+
+// Appends the staged lines to the file that has the name by now, line by
+// line as they were written, so its bytes come out the same.
+bool append_staged(std::string_view staged, std::string_view name) {
+  std::ifstream in(native_path(staged), std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  if (!in.good() && !in.eof()) return false;
+  const std::string content = bytes.str();
+  const int handle = text_file_open(name, FileMode::line_mode, FileAccess::write, FileLock::lock_write,
+                                    WriteMode::append);
+  bool whole = handle != failed_file;
+  std::size_t begin = 0;
+  while (whole && begin < content.size()) {
+    std::size_t end = content.find("\r\n", begin);
+    if (end == std::string::npos) end = content.size();  // not written by us: keep it as a line
+    whole = text_file_write_line(handle, std::string_view(content).substr(begin, end - begin)) >= 0;
+    begin = end + 2;
+  }
+  return text_file_close(handle) == 1 && whole;
+}
+
+}  // namespace
+
+std::string text_file_staging_name(std::string_view name) {
+  thread_local std::mt19937_64 random{std::random_device{}()};
+  static const char hex[] = "0123456789abcdef";
+  std::string staged(name);
+  staged += ".kestrel-";
+  for (auto bits = random(); staged.size() < name.size() + 9 + 16; bits >>= 4) staged += hex[bits & 15];
+  return staged;
+}
+
+bool text_file_publish(std::string_view staged, std::string_view name) {
+  if (place_new(staged, name)) return true;
+  const bool appended = append_staged(staged, name);
+  std::error_code ignored;
+  std::filesystem::remove(native_path(staged), ignored);
+  return appended;
+}
+
+}  // namespace runtime
