@@ -1,5 +1,7 @@
 #include "runtime/file_system.h"
 
+#include <random>
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -7,6 +9,15 @@
 #endif
 
 namespace runtime {
+
+std::string temporary_sibling_suffix() {
+  thread_local std::mt19937_64 random{std::random_device{}()};
+  static const char hex[] = "0123456789abcdef";
+  std::string suffix = ".kestrel-";
+  auto bits = random();
+  for (int digit = 0; digit < 16; ++digit, bits >>= 4) suffix += hex[bits & 15];
+  return suffix;
+}
 
 #ifdef _WIN32
 

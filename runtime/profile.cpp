@@ -3,20 +3,17 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <charconv>
 #include <chrono>
 #include <filesystem>
-#include <random>
 #include <string>
 #include <thread>
 
 #include "runtime/fault_injection.h"
+#include "runtime/file_system.h"
 #include "runtime/profile_parse.h"
 
 #ifdef _WIN32
 #include <windows.h>
-
-#include "runtime/file_system.h"
 #else
 #include <fcntl.h>
 #include <sys/file.h>
@@ -70,11 +67,8 @@ fs::path resolve_links(fs::path target) {
 
 // A fresh name beside the target for the new content.
 fs::path temporary_name(const fs::path& target) {
-  thread_local std::mt19937_64 random{std::random_device{}()};
-  char digits[17] = {};
-  std::to_chars(digits, digits + 16, random(), 16);
   fs::path name = target;
-  name += std::string(".kestrel-") + digits;
+  name += temporary_sibling_suffix();
   return name;
 }
 

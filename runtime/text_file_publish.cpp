@@ -1,6 +1,5 @@
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 
 #include "runtime/file_system.h"
@@ -63,14 +62,8 @@ bool append_staged(std::string_view staged, std::string_view name) {
 }  // namespace
 
 std::string text_file_staging_name(std::string_view name) {
-  thread_local std::mt19937_64 random{std::random_device{}()};
-  static const char hex[] = "0123456789abcdef";
-  std::string staged(name);
-  staged += ".kestrel-";
-  for (auto bits = random(); staged.size() < name.size() + 9 + 16; bits >>= 4) staged += hex[bits & 15];
-  return staged;
+  return std::string(name) + temporary_sibling_suffix();
 }
-
 bool text_file_publish(std::string_view staged, std::string_view name) {
   if (place_new(staged, name)) return true;
   const bool appended = append_staged(staged, name);
