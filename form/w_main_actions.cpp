@@ -28,24 +28,13 @@ void refuse(runtime::Control& field, const std::string& message) {
 
 // The first field, in the order of the field map, whose text would reach a
 // file but holds a character that GBK cannot represent ("?" on disk).
-runtime::Control* first_field_outside_gbk(w_main& window) {
+const FieldLabel* first_field_outside_gbk(w_main& window) {
   const bool config_created = !runtime::file_exists(files::client_config_file);
   for (const FieldLabel& pair : w_main_field_labels()) {
-    runtime::Control& field = *(window.*pair.field);
-    const std::string& name = field.name();
-    const bool database_field = name == "sle_7" || name == "sle_8" || name == "sle_9" ||
-                                name == "sle_10" || name == "sle_11" || name == "sle_12";
-    if (database_field && !config_created) continue;  // update mode leaves them unwritten
-    if (!field.text_is_gbk()) return &field;
+    if (pair.database && !config_created) continue;  // update mode leaves them unwritten
+    if (!(window.*pair.field)->text_is_gbk()) return &pair;
   }
   return nullptr;
-}
-
-runtime::Control& label_of(w_main& window, const runtime::Control& field) {
-  for (const FieldLabel& pair : w_main_field_labels()) {
-    if ((window.*pair.field).get() == &field) return *(window.*pair.label);
-  }
-  return *window.st_1;  // every field of the map has a label
 }
 
 std::string closing_report(const std::string& sle_1_text, const std::string& sle_3_text) {
@@ -63,8 +52,9 @@ bool w_main::cb_1_clicked() {
     refuse(control_named(*this, failure->field), failure->message);
     return true;
   }
-  if (runtime::Control* field = first_field_outside_gbk(*this)) {
-    refuse(*field, label_of(*this, *field).text() + runtime::gbk("含有无法保存的字符，请重新输入！"));
+  if (const FieldLabel* pair = first_field_outside_gbk(*this)) {
+    refuse(*(this->*pair->field),
+           (this->*pair->label)->text() + runtime::gbk("含有无法保存的字符，请重新输入！"));
     return true;
   }
 

@@ -82,10 +82,10 @@ const ControlRow rows[] = {
 
 const FieldLabel field_labels[] = {
     {&w_main::sle_1, &w_main::st_1},   {&w_main::sle_2, &w_main::st_4},
-    {&w_main::sle_6, &w_main::st_22},  {&w_main::sle_7, &w_main::st_25},
-    {&w_main::sle_8, &w_main::st_26},  {&w_main::sle_9, &w_main::st_27},
-    {&w_main::sle_10, &w_main::st_28}, {&w_main::sle_11, &w_main::st_29},
-    {&w_main::sle_12, &w_main::st_30}, {&w_main::sle_4, &w_main::st_10},
+    {&w_main::sle_6, &w_main::st_22},  {&w_main::sle_7, &w_main::st_25, true},
+    {&w_main::sle_8, &w_main::st_26, true},  {&w_main::sle_9, &w_main::st_27, true},
+    {&w_main::sle_10, &w_main::st_28, true}, {&w_main::sle_11, &w_main::st_29, true},
+    {&w_main::sle_12, &w_main::st_30, true}, {&w_main::sle_4, &w_main::st_10},
     {&w_main::sle_5, &w_main::st_12},  {&w_main::sle_3, &w_main::st_8},
     {&w_main::mle_1, &w_main::st_16},
 };

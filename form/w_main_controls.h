@@ -34,6 +34,7 @@ std::span<const ControlRow> w_main_controls();
 struct FieldLabel {
   ControlRef w_main::*field;
   ControlRef w_main::*label;
+  bool database = false;  // written only when UpdateConfig.ini is created
 };
 std::span<const FieldLabel> w_main_field_labels();
 
