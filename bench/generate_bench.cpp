@@ -17,6 +17,7 @@
 #include "form/w_main.h"
 #include "runtime/gbk.h"
 #include "runtime/message_box.h"
+#include "runtime/qt/qt_native.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ class OpenForm {
 
   form::w_main& window() { return *window_; }
 
-  void click_generate() { QTest::mouseClick(window_->cb_1->widget(), Qt::LeftButton); }
+  void click_generate() { QTest::mouseClick(runtime::qt::widget(*window_->cb_1), Qt::LeftButton); }
 
   // True when the last box was the closing report of a generation.
   bool succeeded() const { return last_.rfind(runtime::gbk("生成配置文件成功"), 0) == 0; }

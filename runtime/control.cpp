@@ -1,17 +1,8 @@
 #include "runtime/control.h"
 
-#include <QAccessible>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <functional>
-#include <map>
-
-#include "runtime/qt_text.h"
+#include "runtime/gbk.h"
+#include "runtime/toolkit.h"
 #include "runtime/window.h"
-#include "runtime/window_units.h"
 
 namespace runtime {
 namespace {
@@ -19,151 +10,36 @@ namespace {
 std::string hidden_class;
 std::string undestroyable_control;
 
-QColor qt_colour(long colour, const QPalette& palette) {
-  switch (colour) {
-    case colour_window_text: return palette.color(QPalette::WindowText);
-    case colour_button_face: return palette.color(QPalette::Button);
-    case colour_window: return palette.color(QPalette::Base);
-    default: return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
-  }
-}
-
-QFont qt_font(const Font& font, double logical_dpi) {
-  QFont qfont(QString::fromUtf8(font.face));
-  // Negative sizes are points; positive ones pixels at the reference dpi.
-  if (font.textsize < 0) {
-    qfont.setPointSize(-font.textsize);
-  } else {
-    qfont.setPixelSize(static_cast<int>(font.textsize * logical_dpi / 96.0));
-  }
-  qfont.setWeight(static_cast<QFont::Weight>(font.weight));
-  qfont.setStyleHint(QFont::Serif);
-  return qfont;
-}
-
-QWidget* make_singlelineedit(const ControlProperties& p, QWidget* parent) {
-  auto* edit = new QLineEdit(parent);
-  edit->setFrame(p.borderstyle != 0);
-  if (p.password) edit->setEchoMode(QLineEdit::Password);
-  return edit;
-}
-
-QWidget* make_multilineedit(const ControlProperties& p, QWidget* parent) {
-  auto* edit = new QPlainTextEdit(parent);
-  edit->setTabChangesFocus(true);
-  edit->setVerticalScrollBarPolicy(p.vscrollbar ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-  if (p.borderstyle == 0) edit->setFrameShape(QFrame::NoFrame);
-  return edit;
-}
-
-QWidget* make_statictext(const ControlProperties&, QWidget* parent) {
-  auto* label = new QLabel(parent);
-  label->setTextFormat(Qt::PlainText);
-  label->setWordWrap(true);
-  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  label->setAutoFillBackground(true);
-  label->setFocusPolicy(Qt::NoFocus);
-  return label;
-}
-
-QWidget* make_groupbox(const ControlProperties&, QWidget* parent) {
-  auto* box = new QGroupBox(parent);
-  box->setFocusPolicy(Qt::NoFocus);
-  return box;
-}
-
-QWidget* make_commandbutton(const ControlProperties& p, QWidget* parent) {
-  auto* button = new QPushButton(parent);
-  button->setDefault(p.is_default);
-  // As on Windows, Enter on a focused button presses that button.
-  button->setAutoDefault(true);
-  return button;
-}
-
-using ControlClass = std::function<QWidget*(const ControlProperties&, QWidget*)>;
-
-const std::map<std::string, ControlClass>& control_classes() {
-  static const std::map<std::string, ControlClass> classes = {
-      {"singlelineedit", make_singlelineedit}, {"multilineedit", make_multilineedit},
-      {"statictext", make_statictext},         {"groupbox", make_groupbox},
-      {"commandbutton", make_commandbutton},
-  };
-  return classes;
-}
-
-void apply_look(QWidget* widget, const ControlProperties& p, const WindowUnits& units,
-                double logical_dpi) {
-  const PixelRect rect = units.rect(p.x, p.y, p.width, p.height);
-  widget->setGeometry(rect.x, rect.y, rect.width, rect.height);
-  widget->setFont(qt_font(p.font, logical_dpi));
-  QPalette palette = widget->palette();
-  const QColor text = qt_colour(p.textcolor, palette);
-  const QColor back = qt_colour(p.backcolor, palette);
-  palette.setColor(QPalette::WindowText, text);
-  palette.setColor(QPalette::Text, text);
-  palette.setColor(QPalette::Window, back);
-  if (p.kind == "singlelineedit" || p.kind == "multilineedit") palette.setColor(QPalette::Base, back);
-  if (p.kind == "commandbutton") palette = widget->palette();  // buttons keep system colours
-  widget->setPalette(palette);
-  if (p.taborder == 0) widget->setFocusPolicy(Qt::NoFocus);
-  widget->setObjectName(QString::fromStdString(p.name));
-}
-
 }  // namespace
 
-QString widget_text(const QWidget* widget);
-void set_widget_text(QWidget* widget, const QString& text);
+Control::Control(ControlProperties properties, NativeControlPtr native)
+    : properties_(std::move(properties)), native_(std::move(native)) {}
 
-Control::Control(ControlProperties properties, QWidget* widget)
-    : properties_(std::move(properties)), widget_(widget) {}
-
-Control::~Control() { delete widget_; }
+Control::~Control() = default;
 
 std::string Control::text() const {
-  bool complete = true;
-  return gbk_text(widget_text(widget_), &complete);
+  const std::string shown = toolkit::control_text(*native_);
+  if (shown == shown_as_set_) return text_as_set_;
+  return gbk_from_utf8(shown).text;
 }
 
 bool Control::text_is_gbk() const {
-  bool complete = true;
-  gbk_text(widget_text(widget_), &complete);
-  return complete;
+  const std::string shown = toolkit::control_text(*native_);
+  return shown == shown_as_set_ || gbk_from_utf8(shown).complete;
 }
 
-void Control::set_text(std::string_view gbk) { set_widget_text(widget_, qt_text(gbk)); }
-
-QString widget_text(const QWidget* widget) {
-  if (auto* edit = qobject_cast<const QLineEdit*>(widget)) return edit->text();
-  if (auto* edit = qobject_cast<const QPlainTextEdit*>(widget)) {
-    // Lines of a multi-line edit are joined by CR LF, as on Windows.
-    return edit->toPlainText().replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-  }
-  if (auto* label = qobject_cast<const QLabel*>(widget)) return label->text();
-  if (auto* box = qobject_cast<const QGroupBox*>(widget)) return box->title();
-  if (auto* button = qobject_cast<const QPushButton*>(widget)) return button->text();
-  return {};
-}
-
-void set_widget_text(QWidget* widget, const QString& text) {
-  if (auto* edit = qobject_cast<QLineEdit*>(widget)) return edit->setText(text);
-  if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
-    QString lines = text;
-    lines.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return edit->setPlainText(lines);
-  }
-  if (auto* label = qobject_cast<QLabel*>(widget)) return label->setText(text);
-  if (auto* box = qobject_cast<QGroupBox*>(widget)) return box->setTitle(text);
-  if (auto* button = qobject_cast<QPushButton*>(widget)) return button->setText(text);
+void Control::set_text(std::string_view gbk) {
+  toolkit::control_set_text(*native_, utf8_from_gbk(gbk).text);
+  text_as_set_ = std::string(gbk);
+  shown_as_set_ = toolkit::control_text(*native_);
 }
 
 std::unique_ptr<Control> control_create(Window& parent, const ControlProperties& properties) {
-  const auto found = control_classes().find(properties.kind);
-  if (found == control_classes().end() || properties.kind == hidden_class) return nullptr;
-  QWidget* widget = found->second(properties, parent.widget());
-  apply_look(widget, properties, parent.units(), parent.logical_dpi());
-  auto control = std::make_unique<Control>(properties, widget);
+  if (properties.kind == hidden_class) return nullptr;
+  NativeControlPtr native = toolkit::control_create(parent, properties);
+  if (!native) return nullptr;
+  auto control = std::make_unique<Control>(properties, std::move(native));
   control->set_text(properties.text);
-  widget->show();
   return control;
 }
 
@@ -174,14 +50,10 @@ bool control_destroy(std::unique_ptr<Control>& control) {
   return true;
 }
 
-bool setfocus(Control& control) {
-  if (control.widget()->focusPolicy() == Qt::NoFocus) return false;
-  control.widget()->setFocus(Qt::OtherFocusReason);
-  return true;
-}
+bool setfocus(Control& control) { return toolkit::control_focus(control.native()); }
 
 void set_label_for(Control& label, Control& field) {
-  if (auto* qlabel = qobject_cast<QLabel*>(label.widget())) qlabel->setBuddy(field.widget());
+  toolkit::control_set_label_for(label.native(), field.native());
 }
 
 namespace testing {

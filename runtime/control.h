@@ -1,17 +1,17 @@
 #pragma once
 // The controls of a window: five kinds, found by their class names
 // ("singlelineedit", "multilineedit", "statictext", "groupbox",
-// "commandbutton"), with the properties the form uses.
+// "commandbutton"), with the properties the form uses. The toolkit's own
+// control behind each stays inside the window backend.
 #include <memory>
 #include <string>
 #include <string_view>
 
-class QWidget;  // the toolkit widget behind a control, for tests and rendering
+#include "runtime/native.h"
 
 namespace runtime {
 
 class Window;
-class WindowWidget;
 
 // Colours are red + 256 * green + 65536 * blue, or one of the system colours.
 inline constexpr long colour_window_text = 33554432;
@@ -46,7 +46,7 @@ struct ControlProperties {
 
 class Control {
  public:
-  Control(ControlProperties properties, QWidget* widget);
+  Control(ControlProperties properties, NativeControlPtr native);
   ~Control();
   Control(const Control&) = delete;
   Control& operator=(const Control&) = delete;
@@ -54,17 +54,22 @@ class Control {
   const ControlProperties& properties() const { return properties_; }
   const std::string& name() const { return properties_.name; }
 
-  // The text as GBK bytes; a multi-line edit gives CR LF between lines.
+  // The text as GBK bytes; a multi-line edit gives CR LF between lines. A
+  // text nobody changed since set_text gives back exactly the bytes it was
+  // set to, even bytes that are no valid GBK (they show as "?").
   std::string text() const;
   // False when the text holds a character that GBK cannot represent.
   bool text_is_gbk() const;
   void set_text(std::string_view gbk);
 
-  QWidget* widget() const { return widget_; }
+  // The toolkit's control; only the window backend looks inside.
+  NativeControl& native() const { return *native_; }
 
  private:
   ControlProperties properties_;
-  QWidget* widget_;
+  NativeControlPtr native_;
+  std::string text_as_set_;   // GBK, as given to set_text
+  std::string shown_as_set_;  // the toolkit's text right after it
 };
 
 // A new control of the class that `properties.kind` names, placed on the

@@ -1,21 +1,15 @@
 #include "runtime/message_box.h"
 
-#include <QApplication>
-#include <QMessageBox>
 #include <utility>
 
-#include "runtime/qt_text.h"
+#include "runtime/gbk.h"
+#include "runtime/toolkit.h"
 
 namespace runtime {
 namespace {
 
 void show_modal_box(const std::string& title, const std::string& text) {
-  QMessageBox box(QApplication::activeWindow());
-  box.setWindowTitle(qt_text(title));
-  box.setTextFormat(Qt::PlainText);
-  box.setText(qt_text(message_box_lines(text)));
-  box.setStandardButtons(QMessageBox::Ok);
-  box.exec();
+  toolkit::message_box_show(utf8_from_gbk(title).text, utf8_from_gbk(message_box_lines(text)).text);
 }
 
 MessageBoxPresenter& presenter() {
@@ -32,20 +26,6 @@ void set_message_box_presenter(MessageBoxPresenter replacement) {
 int message_box(std::string_view title, std::string_view text) {
   presenter()(std::string(title), std::string(text));
   return 1;
-}
-
-std::string message_box_lines(std::string_view text) {
-  std::string lines;
-  lines.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r') {
-      lines.push_back('\n');
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      lines.push_back(text[i]);
-    }
-  }
-  return lines;
 }
 
 }  // namespace runtime

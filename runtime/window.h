@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "runtime/control.h"
+#include "runtime/native.h"
 #include "runtime/window_units.h"
 
 namespace runtime {
@@ -50,23 +51,27 @@ class Window {
 
   const WindowProperties& properties() const { return properties_; }
   bool is_open() const { return open_; }
-  QWidget* widget() const;
   const WindowUnits& units() const { return units_; }
   double logical_dpi() const { return logical_dpi_; }
 
+  // The toolkit's window; only the window backend looks inside.
+  NativeWindow& native() const { return *native_; }
+
+  // Called by the window backend: the window's Close command was given (the
+  // destroy event runs), or a button of the window was activated.
+  void handle_close();
+  void handle_click(const std::string& control_name);
+
  private:
   friend bool window_open_instance(Window& window);
-  friend bool window_close(Window& window);
-  friend class WindowWidget;
   void arrange_controls();
   bool tear_down();
-  void click(const std::string& control_name);
 
   WindowProperties properties_;
   WindowHandlers handlers_;
   double logical_dpi_;
   WindowUnits units_;
-  WindowWidget* widget_;
+  NativeWindowPtr native_;
   bool open_ = false;
 };
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "form/w_main.h"
+#include "runtime/qt/qt_native.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
@@ -16,7 +17,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   QApplication::processEvents();
-  if (!window->widget()->grab().save(QString::fromLocal8Bit(target))) {
+  if (!runtime::qt::widget(*window)->grab().save(QString::fromLocal8Bit(target))) {
     std::fprintf(stderr, "render_form: cannot write %s\n", target);
     return 1;
   }

@@ -10,12 +10,13 @@
 #include "app/kestrel.h"
 #include "bench/startup_programs/first_paint.h"
 #include "runtime/application.h"
+#include "runtime/qt/qt_native.h"
 
 namespace {
 
 bench::Options options;
 
-QWidget* form_widget() { return app::w_main ? app::w_main->widget() : nullptr; }
+QWidget* form_widget() { return app::w_main ? runtime::qt::widget(*app::w_main) : nullptr; }
 
 void close_form() {
   if (app::w_main && app::w_main->is_open()) runtime::window_close(*app::w_main);

@@ -16,6 +16,7 @@
 #include "runtime/application.h"
 #include "runtime/standard_objects.h"
 #include "runtime/window.h"
+#include "runtime/qt/qt_native.h"
 
 namespace test_support {
 namespace {
@@ -110,7 +111,7 @@ TEST_F(ApplicationTest, RunMakesTheGlobalsOpensTheFormAndRemovesTheGlobalsWhenIt
   int windows = 0;
   std::vector<bool> held_while_running;
   const int exit_code = run([&] {
-    form_open = app::w_main && app::w_main->is_open() && app::w_main->widget()->isVisible();
+    form_open = app::w_main && app::w_main->is_open() && runtime::qt::widget(*app::w_main)->isVisible();
     windows = runtime::open_window_count();
     held_while_running = globals_held();
     close_form();
@@ -130,7 +131,7 @@ TEST_F(ApplicationTest, RunMakesTheGlobalsOpensTheFormAndRemovesTheGlobalsWhenIt
 }
 
 TEST_F(ApplicationTest, TitleBarCloseEndsTheRunLikeTheProgramsOwnClose) {
-  const int exit_code = run([] { app::w_main->widget()->close(); });
+  const int exit_code = run([] { runtime::qt::widget(*app::w_main)->close(); });
   EXPECT_EQ(exit_code, 0);
   EXPECT_FALSE(app::w_main->is_open());
   EXPECT_EQ(runtime::testing::object_log().size(), 10u);
@@ -139,7 +140,7 @@ TEST_F(ApplicationTest, TitleBarCloseEndsTheRunLikeTheProgramsOwnClose) {
 
 TEST_F(ApplicationTest, ExitButtonEndsTheRun) {
   const int exit_code = run([] {
-    QTest::mouseClick(app::w_main->cb_2->widget(), Qt::LeftButton);
+    QTest::mouseClick(runtime::qt::widget(*app::w_main->cb_2), Qt::LeftButton);
   });
   EXPECT_EQ(exit_code, 0);
   EXPECT_FALSE(app::w_main->is_open());

@@ -12,6 +12,7 @@
 
 #include "form_fixture.h"
 #include "runtime/gbk.h"
+#include "runtime/qt/qt_native.h"
 
 namespace test_support {
 namespace {
@@ -94,8 +95,8 @@ TEST_F(FormConstructionTest, ControlArrayHoldsTheFortyEightControlsInConstructio
     ASSERT_NE(member, nullptr);
     EXPECT_EQ(window->control[i], member);
     EXPECT_EQ(window->control[i]->name(), construction_order[i].name);
-    EXPECT_EQ(member->widget()->parentWidget(), window->widget());
-    EXPECT_TRUE(member->widget()->isVisible());
+    EXPECT_EQ(runtime::qt::widget(*member)->parentWidget(), runtime::qt::widget(*window));
+    EXPECT_TRUE(runtime::qt::widget(*member)->isVisible());
   }
 }
 
@@ -132,22 +133,22 @@ TEST_F(FormConstructionTest, LabelsGroupBoxesAndButtonsShowTheirTexts) {
     EXPECT_EQ(named(name).text(), runtime::gbk(text)) << name;
   }
   // The texts reach the widgets, not only the controls.
-  EXPECT_EQ(qobject_cast<QLabel*>(named("st_1").widget())->text(), QString::fromUtf8("更新地址："));
+  EXPECT_EQ(qobject_cast<QLabel*>(runtime::qt::widget(named("st_1")))->text(), QString::fromUtf8("更新地址："));
 }
 
 TEST_F(FormConstructionTest, PasswordEditMasksWhatItHolds) {
   open_form();
-  auto* edit = qobject_cast<QLineEdit*>(window->sle_11->widget());
+  auto* edit = qobject_cast<QLineEdit*>(runtime::qt::widget(*window->sle_11));
   ASSERT_NE(edit, nullptr);
   EXPECT_EQ(edit->echoMode(), QLineEdit::Password);
   for (runtime::Control* other : {window->sle_1.get(), window->sle_10.get(), window->sle_12.get()}) {
-    EXPECT_EQ(qobject_cast<QLineEdit*>(other->widget())->echoMode(), QLineEdit::Normal) << other->name();
+    EXPECT_EQ(qobject_cast<QLineEdit*>(runtime::qt::widget(*other))->echoMode(), QLineEdit::Normal) << other->name();
   }
 }
 
 TEST_F(FormConstructionTest, NoteEditAlwaysShowsAVerticalScrollBar) {
   open_form();
-  auto* note = qobject_cast<QPlainTextEdit*>(window->mle_1->widget());
+  auto* note = qobject_cast<QPlainTextEdit*>(runtime::qt::widget(*window->mle_1));
   ASSERT_NE(note, nullptr);
   EXPECT_EQ(note->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
   EXPECT_TRUE(note->verticalScrollBar()->isVisible());
@@ -162,9 +163,9 @@ TEST_F(FormConstructionTest, EachLabelIsTheBuddyOfItsField) {
       {"mle_1", "st_16"},
   };
   for (const auto& [field, label] : pairs) {
-    auto* qlabel = qobject_cast<QLabel*>(named(label).widget());
+    auto* qlabel = qobject_cast<QLabel*>(runtime::qt::widget(named(label)));
     ASSERT_NE(qlabel, nullptr) << label;
-    EXPECT_EQ(qlabel->buddy(), named(field).widget()) << label << " should name " << field;
+    EXPECT_EQ(qlabel->buddy(), runtime::qt::widget(named(field))) << label << " should name " << field;
   }
 }
 

@@ -1,5 +1,6 @@
 #include "form_fixture.h"
 
+#include "runtime/qt/qt_native.h"
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -27,8 +28,8 @@ void FormTest::TearDown() {
 
 void FormTest::open_form() {
   ASSERT_TRUE(runtime::window_open(window));
-  window->widget()->activateWindow();
-  QApplication::setActiveWindow(window->widget());
+  runtime::qt::widget(*window)->activateWindow();
+  QApplication::setActiveWindow(runtime::qt::widget(*window));
   QApplication::processEvents();
 }
 
@@ -46,13 +47,13 @@ void FormTest::fill_valid() {
 }
 
 void FormTest::click(runtime::Control& button) {
-  QTest::mouseClick(button.widget(), Qt::LeftButton);
+  QTest::mouseClick(runtime::qt::widget(button), Qt::LeftButton);
   QApplication::processEvents();
 }
 
 void FormTest::press_key(int qt_key, int qt_modifiers) {
   QWidget* target = QApplication::focusWidget();
-  if (!target) target = window->widget();
+  if (!target) target = runtime::qt::widget(*window);
   QTest::keyClick(target, static_cast<Qt::Key>(qt_key), Qt::KeyboardModifiers(qt_modifiers));
   QApplication::processEvents();
 }
@@ -66,8 +67,8 @@ std::string FormTest::file(const char* name) const { return read_bytes(dir->path
 
 void FormTest::type_unicode(runtime::Control& edit, const std::string& utf8_text) {
   const QString text = QString::fromUtf8(utf8_text.data(), static_cast<qsizetype>(utf8_text.size()));
-  if (auto* line = qobject_cast<QLineEdit*>(edit.widget())) line->setText(text);
-  if (auto* lines = qobject_cast<QPlainTextEdit*>(edit.widget())) lines->setPlainText(text);
+  if (auto* line = qobject_cast<QLineEdit*>(runtime::qt::widget(edit))) line->setText(text);
+  if (auto* lines = qobject_cast<QPlainTextEdit*>(runtime::qt::widget(edit))) lines->setPlainText(text);
 }
 
 void FormTest::fix_clock(int year, int month, int day, int hour, int minute, int second) {

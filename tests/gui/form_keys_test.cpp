@@ -11,6 +11,7 @@
 
 #include "form_fixture.h"
 #include "runtime/gbk.h"
+#include "runtime/qt/qt_native.h"
 
 namespace test_support {
 namespace {
@@ -59,7 +60,7 @@ class FormKeysTest : public FormTest {
     throw std::invalid_argument(name);
   }
   void focus(const std::string& name) {
-    named(name).widget()->setFocus(Qt::OtherFocusReason);
+    runtime::qt::widget(named(name))->setFocus(Qt::OtherFocusReason);
     QApplication::processEvents();
     ASSERT_EQ(focused_name(), name);
   }
@@ -101,7 +102,7 @@ TEST_F(FormKeysTest, ShiftTabVisitsTheSameStopsBackwards) {
 TEST_F(FormKeysTest, LabelsAndGroupBoxesNeverTakeTheFocus) {
   open_form();
   for (const TabStop& stop : controls) {
-    const bool focusable = named(stop.name).widget()->focusPolicy() != Qt::NoFocus;
+    const bool focusable = runtime::qt::widget(named(stop.name))->focusPolicy() != Qt::NoFocus;
     EXPECT_EQ(focusable, std::string(stop.kind) != "other") << stop.name;
   }
 }
@@ -111,7 +112,7 @@ TEST_F(FormKeysTest, PasswordEditKeepsWhatWasTypedButShowsMasks) {
   focus("sle_11");
   QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("s3cret!"));
   EXPECT_EQ(utf8(window->sle_11->text()), "s3cret!");
-  const auto* edit = qobject_cast<QLineEdit*>(window->sle_11->widget());
+  const auto* edit = qobject_cast<QLineEdit*>(runtime::qt::widget(*window->sle_11));
   EXPECT_NE(edit->displayText(), QStringLiteral("s3cret!"));
   EXPECT_EQ(edit->displayText().size(), 7);
 }

@@ -16,6 +16,7 @@
 
 #include "form_fixture.h"
 #include "runtime/window_units.h"
+#include "runtime/qt/qt_native.h"
 
 namespace test_support {
 namespace {
@@ -50,16 +51,16 @@ class FormLayoutTest : public FormTest {
 
   QWidget* widget(const std::string& name) const {
     for (const runtime::Control* control : window->control) {
-      if (control->name() == name) return control->widget();
+      if (control->name() == name) return runtime::qt::widget(*control);
     }
     ADD_FAILURE() << "no control " << name;
-    return window->widget();
+    return runtime::qt::widget(*window);
   }
   QRect rect(const std::string& name) const { return widget(name)->geometry(); }
 
   // Pixels of the rendered window inside `area` that `is_ink` accepts.
   int ink_pixels(const QRect& area, const std::function<bool(QColor)>& is_ink) const {
-    const QImage image = window->widget()->grab().toImage();
+    const QImage image = runtime::qt::widget(*window)->grab().toImage();
     int count = 0;
     const QRect inside = area.intersected(image.rect());
     for (int y = inside.top(); y <= inside.bottom(); ++y) {
@@ -84,7 +85,7 @@ bool navy_ink(QColor c) {
 }
 
 TEST_F(FormLayoutTest, WindowHasAFixedSizeWithAMinimiseBoxButNoMaximiseBox) {
-  QWidget* w = window->widget();
+  QWidget* w = runtime::qt::widget(*window);
   EXPECT_EQ(w->minimumSize(), w->size());
   EXPECT_EQ(w->maximumSize(), w->size());
   const Qt::WindowFlags flags = w->windowFlags();
@@ -96,14 +97,14 @@ TEST_F(FormLayoutTest, WindowHasAFixedSizeWithAMinimiseBoxButNoMaximiseBox) {
 
 TEST_F(FormLayoutTest, OuterSizeIncludesFrameAndTitleBarAndTheClientAreaHoldsEveryControl) {
   ASSERT_DOUBLE_EQ(window->logical_dpi(), 96.0) << "the offscreen screen is expected at 96 dpi";
-  const QSize client = window->widget()->size();
+  const QSize client = runtime::qt::widget(*window)->size();
   // The frame takes a few pixels on each side, the title bar more at the top.
   EXPECT_GT(outer_width_96 - client.width(), 0);
   EXPECT_LE(outer_width_96 - client.width(), 16);
   EXPECT_GE(outer_height_96 - client.height(), 19);
   EXPECT_LE(outer_height_96 - client.height(), 40);
   for (const runtime::Control* control : window->control) {
-    EXPECT_TRUE(window->widget()->rect().contains(control->widget()->geometry()))
+    EXPECT_TRUE(runtime::qt::widget(*window)->rect().contains(runtime::qt::widget(*control)->geometry()))
         << control->name() << " lies outside the client area";
   }
 }
@@ -111,7 +112,7 @@ TEST_F(FormLayoutTest, OuterSizeIncludesFrameAndTitleBarAndTheClientAreaHoldsEve
 TEST_F(FormLayoutTest, WindowIsCentredOnTheScreen) {
   const QScreen* screen = QGuiApplication::primaryScreen();
   ASSERT_NE(screen, nullptr);
-  const QRect frame = window->widget()->frameGeometry();  // the outer window
+  const QRect frame = runtime::qt::widget(*window)->frameGeometry();  // the outer window
   const QRect available = screen->availableGeometry();
   EXPECT_LE(std::abs(frame.center().y() - available.center().y()), 1);
   if (frame.width() <= available.width()) {
@@ -126,10 +127,10 @@ TEST_F(FormLayoutTest, WindowIsCentredOnTheScreen) {
 }
 
 TEST_F(FormLayoutTest, TitleIsTheProgramNameWithTheAuthorCreditAndTheIconIsSet) {
-  const QString title = window->widget()->windowTitle();
+  const QString title = runtime::qt::widget(*window)->windowTitle();
   const QRegularExpression pattern(QString::fromUtf8("^Wrenlet配置程序[(（][^()（）]+[)）]$"));
   EXPECT_TRUE(pattern.match(title).hasMatch()) << title.toStdString();
-  EXPECT_FALSE(window->widget()->windowIcon().isNull());
+  EXPECT_FALSE(runtime::qt::widget(*window)->windowIcon().isNull());
 }
 
 TEST_F(FormLayoutTest, ControlsSitAtTheirUnitsConvertedToPixels) {
@@ -168,7 +169,7 @@ TEST_F(FormLayoutTest, BroughtToTopControlsLieAboveTheOthersAndEarlierAboveLater
       "st_1", "gb_1", "gb_2", "gb_3"};
   // The parent keeps its children bottom to top.
   std::vector<std::string> top_down;
-  const QObjectList& children = window->widget()->children();
+  const QObjectList& children = runtime::qt::widget(*window)->children();
   for (auto it = children.rbegin(); it != children.rend(); ++it) {
     if ((*it)->isWidgetType()) top_down.push_back((*it)->objectName().toStdString());
   }
@@ -181,7 +182,7 @@ TEST_F(FormLayoutTest, NoFieldIsHiddenByItsLabelOrGroupBox) {
     const QRect r = field->geometry();
     for (const QPoint point : {r.center(), QPoint(r.left() + 1, r.center().y()),
                                QPoint(r.right() - 1, r.center().y())}) {
-      QWidget* found = window->widget()->childAt(point);
+      QWidget* found = runtime::qt::widget(*window)->childAt(point);
       EXPECT_TRUE(found == field || field->isAncestorOf(found))
           << name << " is covered at (" << point.x() << "," << point.y() << ") by "
           << (found ? found->objectName().toStdString() : "nothing");
@@ -195,9 +196,9 @@ TEST_F(FormLayoutTest, ExplanationsLieAboveTheirMarkersWhoseStarsStayVisible) {
     const QRect text = rect(explanation);
     ASSERT_TRUE(star.intersects(text)) << marker;
     const QRect overlap = star.intersected(text);
-    EXPECT_EQ(window->widget()->childAt(overlap.center()), widget(explanation)) << marker;
+    EXPECT_EQ(runtime::qt::widget(*window)->childAt(overlap.center()), widget(explanation)) << marker;
     const QRect uncovered(star.left(), star.top(), text.left() - star.left(), star.height());
-    EXPECT_EQ(window->widget()->childAt(uncovered.center()), widget(marker)) << marker;
+    EXPECT_EQ(runtime::qt::widget(*window)->childAt(uncovered.center()), widget(marker)) << marker;
     EXPECT_GT(ink_pixels(uncovered, red_ink), 0) << marker << "'s star is not visible";
   }
 }
@@ -207,10 +208,10 @@ TEST_F(FormLayoutTest, FontsAreNinePointSongWithBoldGroupBoxCaptions) {
                                      QRegularExpression::CaseInsensitiveOption);
   for (const runtime::Control* control : window->control) {
     SCOPED_TRACE(control->name());
-    const QFont font = control->widget()->font();
+    const QFont font = runtime::qt::widget(*control)->font();
     EXPECT_EQ(font.family(), QStringLiteral("SimSun"));
     EXPECT_EQ(font.pointSize(), 9);
-    const bool group_box = qobject_cast<QGroupBox*>(control->widget()) != nullptr;
+    const bool group_box = qobject_cast<QGroupBox*>(runtime::qt::widget(*control)) != nullptr;
     EXPECT_EQ(font.weight(), group_box ? QFont::Bold : QFont::Normal);
     const QFontInfo rendered(font);
     EXPECT_TRUE(song_face.match(rendered.family()).hasMatch()) << rendered.family().toStdString();
@@ -224,7 +225,7 @@ TEST_F(FormLayoutTest, MarkersAreRedTheDatabaseHeadingBlueAndGroupBoxCaptionsNav
   }
   EXPECT_EQ(widget("st_24")->palette().color(QPalette::WindowText), QColor(0, 0, 255));
   EXPECT_EQ(widget("st_1")->palette().color(QPalette::WindowText),
-            window->widget()->palette().color(QPalette::WindowText));
+            runtime::qt::widget(*window)->palette().color(QPalette::WindowText));
 
   // As rendered: the markers outside the two overlaps show red ink...
   for (const char* marker : {"st_2", "st_5", "st_21", "st_15"}) {
@@ -244,20 +245,20 @@ TEST_F(FormLayoutTest, MarkersAreRedTheDatabaseHeadingBlueAndGroupBoxCaptionsNav
 
 TEST_F(FormLayoutTest, MinimiseAndRestoreLeaveTheLayoutUnchanged) {
   std::map<std::string, QRect> before;
-  for (const runtime::Control* control : window->control) before[control->name()] = control->widget()->geometry();
-  const QSize size_before = window->widget()->size();
+  for (const runtime::Control* control : window->control) before[control->name()] = runtime::qt::widget(*control)->geometry();
+  const QSize size_before = runtime::qt::widget(*window)->size();
 
-  window->widget()->showMinimized();
+  runtime::qt::widget(*window)->showMinimized();
   QApplication::processEvents();
-  window->widget()->showNormal();
+  runtime::qt::widget(*window)->showNormal();
   QApplication::processEvents();
 
   EXPECT_TRUE(window->is_open());
-  EXPECT_FALSE(window->widget()->isMinimized());
-  EXPECT_EQ(window->widget()->size(), size_before);
+  EXPECT_FALSE(runtime::qt::widget(*window)->isMinimized());
+  EXPECT_EQ(runtime::qt::widget(*window)->size(), size_before);
   for (const runtime::Control* control : window->control) {
-    EXPECT_EQ(control->widget()->geometry(), before[control->name()]) << control->name();
-    EXPECT_TRUE(control->widget()->isVisible()) << control->name();
+    EXPECT_EQ(runtime::qt::widget(*control)->geometry(), before[control->name()]) << control->name();
+    EXPECT_TRUE(runtime::qt::widget(*control)->isVisible()) << control->name();
   }
 }
 

@@ -1,4 +1,4 @@
-#include "runtime/qt_text.h"
+#include "runtime/qt/qt_text.h"
 
 #include "runtime/gbk.h"
 
