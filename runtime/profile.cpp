@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -72,10 +73,11 @@ fs::path temporary_name(const fs::path& target) {
   return name;
 }
 
-// The edited content in the pieces it is written out in.
-std::array<std::string_view, 3> edited_pieces(std::string_view content, const profile::Edit& edit) {
-  return {content.substr(0, edit.keep_before), edit.insert, content.substr(edit.keep_after)};
-}
+// Plans the file's new content from its current one (empty for a missing
+// file): the pieces to write, in order; `scratch` keeps alive what they
+// point into. Empty pieces and a false result: the content cannot be edited.
+using Planner = std::function<bool(std::string_view content, std::string& scratch,
+                                   std::array<std::string_view, 3>& pieces)>;
 
 // Reads a whole file straight into `content`; `size` is what the file
 // should hold, and one byte more is asked for so that the end shows at once.
@@ -221,21 +223,20 @@ bool install(const fs::path& target, const std::array<std::string_view, 3>& piec
   return ok;
 }
 
-bool write_file(const fs::path& target, std::string_view section, std::string_view key,
-                std::string_view value) {
+bool write_file(const fs::path& target, const Planner& plan) {
   const WriterLock lock(target, Clock::now() + lock_wait);
   if (!lock.held()) return false;
+  std::string scratch;
+  std::array<std::string_view, 3> pieces;
   const DWORD attributes = GetFileAttributesW(target.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     if (GetLastError() != ERROR_FILE_NOT_FOUND) return false;
-    const profile::Edit edit = profile::plan_key_edit({}, section, key, value);
-    return install(target, edited_pieces({}, edit), INVALID_FILE_ATTRIBUTES);
+    return plan({}, scratch, pieces) && install(target, pieces, INVALID_FILE_ATTRIBUTES);
   }
   if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) return false;
   std::string content;
-  if (!read_file(target, content) || profile::utf16_byte_order_mark(content)) return false;
-  const profile::Edit edit = profile::plan_key_edit(content, section, key, value);
-  return install(target, edited_pieces(content, edit), attributes);
+  if (!read_file(target, content)) return false;
+  return plan(content, scratch, pieces) && install(target, pieces, attributes);
 }
 
 #else  // POSIX
@@ -330,8 +331,7 @@ bool install(const fs::path& target, const std::array<std::string_view, 3>& piec
   return true;
 }
 
-bool write_file(const fs::path& target, std::string_view section, std::string_view key,
-                std::string_view value) {
+bool write_file(const fs::path& target, const Planner& plan) {
   const fs::path directory = target.has_parent_path() ? target.parent_path() : fs::path(".");
   const auto deadline = Clock::now() + lock_wait;
   for (;;) {
@@ -343,8 +343,9 @@ bool write_file(const fs::path& target, std::string_view section, std::string_vi
     struct stat info {};
     if (::stat(target.c_str(), &info) != 0) {
       if (errno != ENOENT) return false;
-      const profile::Edit edit = profile::plan_key_edit({}, section, key, value);
-      return install(target, edited_pieces({}, edit), nullptr);
+      std::string scratch;
+      std::array<std::string_view, 3> pieces;
+      return plan({}, scratch, pieces) && install(target, pieces, nullptr);
     }
     if (!S_ISREG(info.st_mode) || !permits_writing(target, info)) return false;
     struct stat held {};
@@ -357,13 +358,20 @@ bool write_file(const fs::path& target, std::string_view section, std::string_vi
       continue;  // another writer put a new file in place while we waited
     }
     std::string content;
-    if (!read_all(original.fd, held, content) || profile::utf16_byte_order_mark(content)) return false;
-    const profile::Edit edit = profile::plan_key_edit(content, section, key, value);
-    return install(target, edited_pieces(content, edit), &held);
+    if (!read_all(original.fd, held, content)) return false;
+    std::string scratch;
+    std::array<std::string_view, 3> pieces;
+    return plan(content, scratch, pieces) && install(target, pieces, &held);
   }
 }
 
 #endif
+
+bool write_profile(std::string_view file, const Planner& plan) {
+  if (file.empty()) return false;
+  const fs::path target = resolve_links(native_path(file));
+  return !target.empty() && write_file(target, plan);
+}
 
 }  // namespace
 
@@ -385,9 +393,53 @@ std::string profile_read(std::string_view file, std::string_view section, std::s
 
 bool profile_write(std::string_view file, std::string_view section, std::string_view key,
                    std::string_view value) {
-  if (file.empty()) return false;
+  // One key: the new content is written around the old bytes, never copied whole.
+  return write_profile(file, [&](std::string_view content, std::string& scratch,
+                                 std::array<std::string_view, 3>& pieces) {
+    if (profile::utf16_byte_order_mark(content)) return false;
+    profile::Edit edit = profile::plan_key_edit(content, section, key, value);
+    scratch = std::move(edit.insert);
+    pieces = {content.substr(0, edit.keep_before), scratch, content.substr(edit.keep_after)};
+    return true;
+  });
+}
+
+ProfileText::ProfileText(std::string content) : content_(std::move(content)) {}
+
+std::string ProfileText::read(std::string_view section, std::string_view key,
+                              std::string_view default_value) const {
+  if (profile::utf16_byte_order_mark(content_)) return std::string(default_value);
+  const profile::Lookup found = profile::find_key(content_, section, key);
+  return std::string(found.key_found ? profile::unquote(found.raw_value) : default_value);
+}
+
+void ProfileText::write(std::string_view section, std::string_view key, std::string_view value) {
+  const profile::Edit edit = profile::plan_key_edit(content_, section, key, value);
+  content_.replace(edit.keep_before, edit.keep_after - edit.keep_before, edit.insert);
+}
+
+bool profile_update(std::string_view file, const ProfileEdits& edits) {
+  return write_profile(file, [&](std::string_view content, std::string& scratch,
+                                 std::array<std::string_view, 3>& pieces) {
+    if (profile::utf16_byte_order_mark(content)) return false;
+    ProfileText text{std::string(content)};
+    edits(text);
+    scratch = text.content();
+    pieces = {scratch, {}, {}};
+    return true;
+  });
+}
+
+std::optional<std::string> profile_preview(std::string_view file, const ProfileEdits& edits) {
+  std::string content;
   const fs::path target = resolve_links(native_path(file));
-  return !target.empty() && write_file(target, section, key, value);
+  if (file.empty() || target.empty()) return std::nullopt;
+  std::error_code error;
+  if (fs::exists(target, error) && !read_file(target, content)) return std::nullopt;
+  if (profile::utf16_byte_order_mark(content)) return std::nullopt;
+  ProfileText text{std::move(content)};
+  edits(text);
+  return text.content();
 }
 
 }  // namespace runtime

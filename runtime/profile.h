@@ -1,6 +1,8 @@
 #pragma once
 // Profile (INI) files, read and edited the way the Windows profile API reads
 // them, while every byte outside the edited key stays as it was.
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,5 +26,32 @@ std::string profile_read(std::string_view file, std::string_view section, std::s
 // Returns true when the file now holds the value.
 bool profile_write(std::string_view file, std::string_view section, std::string_view key,
                    std::string_view value);
+
+// A profile file's content in memory, read and edited exactly as
+// profile_read and profile_write read and edit the file itself.
+class ProfileText {
+ public:
+  explicit ProfileText(std::string content = {});
+  std::string read(std::string_view section, std::string_view key, std::string_view default_value) const;
+  void write(std::string_view section, std::string_view key, std::string_view value);
+  const std::string& content() const { return content_; }
+
+ private:
+  std::string content_;
+};
+
+using ProfileEdits = std::function<void(ProfileText&)>;
+
+// Several reads and writes as one change of the file: `edits` runs on the
+// file's current content (empty for a missing file, which is then created),
+// and the file is replaced once with the result, as profile_write replaces
+// it. The bytes are those that the same profile_read and profile_write calls
+// would give one after another; but afterwards the file holds all of the
+// writes, or (false) is exactly as it was. Other cooperating writers wait.
+bool profile_update(std::string_view file, const ProfileEdits& edits);
+
+// The content that profile_update would write, without writing anything;
+// none when the file cannot be edited (unreadable, not a file, UTF-16).
+std::optional<std::string> profile_preview(std::string_view file, const ProfileEdits& edits);
 
 }  // namespace runtime
