@@ -47,6 +47,17 @@ const Line create_lines[] = {
     {"DBParm=", [](const ClientConfig& c) { return string_trim(c.DBParm); }},
 };
 
+// The created file's lines, each value taken (and LastUpdate formed) just
+// before its line is handed on.
+template <typename Emit>
+void for_each_created_line(const ClientConfig& config, Emit emit) {
+  for (const Line& line : create_lines) {
+    std::string text = runtime::gbk(line.text_utf8);
+    if (line.value) text += line.value(config);
+    emit(text);
+  }
+}
+
 bool create_file(const ClientConfig& config) {
   // The lines go to a staging file that takes the name only once it is
   // whole, so a crash never leaves a half-written file behind.
@@ -56,37 +67,43 @@ bool create_file(const ClientConfig& config) {
                               runtime::FileAccess::write, runtime::FileLock::lock_write,
                               runtime::WriteMode::append);
   bool whole = li_filenum != runtime::failed_file;
-  for (const Line& line : create_lines) {
-    std::string text = runtime::gbk(line.text_utf8);
-    if (line.value) text += line.value(config);
+  for_each_created_line(config, [&](const std::string& text) {
     whole = runtime::text_file_write_line(li_filenum, text) >= 0 && whole;
-  }
+  });
   whole = runtime::text_file_close(li_filenum) == 1 && whole;
   return whole && runtime::text_file_publish(staged, client_config_file);
 }
 
-bool update_file(const ClientConfig& config) {
+// Update mode's reads and writes, in their order, on the file's content.
+void update_keys(const ClientConfig& config, runtime::ProfileText& file) {
   const std::string ls_null = "#ERROR";
-  const auto write = [](const char* section, const char* key, const std::string& value) {
-    return runtime::profile_write(client_config_file, section, key, value);
-  };
-  bool whole = write("Main", "ProgramName", string_trim(config.ProgramName));
+  file.write("Main", "ProgramName", string_trim(config.ProgramName));
 
-  std::string ls_value = runtime::profile_read(client_config_file, "Update", "AutoUpdate", ls_null);
-  if (ls_value == ls_null) whole = write("Update", "AutoUpdate", "1") && whole;
+  std::string ls_value = file.read("Update", "AutoUpdate", ls_null);
+  if (ls_value == ls_null) file.write("Update", "AutoUpdate", "1");
 
-  whole = write("Update", "URL", string_trim(config.URL)) && whole;
-  whole = write("Update", "Version", string_trim(config.Version)) && whole;
+  file.write("Update", "URL", string_trim(config.URL));
+  file.write("Update", "Version", string_trim(config.Version));
 
-  ls_value = runtime::profile_read(client_config_file, "Update", "LastUpdate", ls_null);
-  if (ls_value == ls_null) whole = write("Update", "LastUpdate", last_update_now()) && whole;
-  return whole;
+  ls_value = file.read("Update", "LastUpdate", ls_null);
+  if (ls_value == ls_null) file.write("Update", "LastUpdate", last_update_now());
+}
+
+runtime::ProfileEdits update_edits(const ClientConfig& config) {
+  return [&config](runtime::ProfileText& file) { update_keys(config, file); };
 }
 
 }  // namespace
 
 bool write_client_config(const ClientConfig& config, bool create) {
-  return create ? create_file(config) : update_file(config);
+  return create ? create_file(config) : runtime::profile_update(client_config_file, update_edits(config));
+}
+
+std::optional<std::string> client_config_content(const ClientConfig& config, bool create) {
+  if (!create) return runtime::profile_preview(client_config_file, update_edits(config));
+  std::string content;
+  for_each_created_line(config, [&content](const std::string& text) { content += text + "\r\n"; });
+  return content;
 }
 
 }  // namespace files

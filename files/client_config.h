@@ -1,6 +1,7 @@
 #pragma once
 // UpdateConfig.ini: the configuration shipped to clients beside the update
 // client. Sections Main, Update and Database.
+#include <optional>
 #include <string>
 
 namespace files {
@@ -22,8 +23,13 @@ struct ClientConfig {
 
 // Create mode writes the whole 19-line file; update mode changes ProgramName,
 // URL and Version in place, adds AutoUpdate and LastUpdate only where they are
-// absent, and leaves everything else alone. Returns true when the file was
-// written whole.
+// absent, and leaves everything else alone, replacing the file once with all
+// of these changes. Returns true when the file was written whole; when not,
+// an existing file is as it was.
 bool write_client_config(const ClientConfig& config, bool create);
+
+// The complete content that write_client_config would give the file now,
+// without writing it; none when the existing file cannot be edited.
+std::optional<std::string> client_config_content(const ClientConfig& config, bool create);
 
 }  // namespace files

@@ -1,5 +1,6 @@
 #pragma once
 // Update.txt: the descriptor of the newest release, uploaded to the web server.
+#include <optional>
 #include <string>
 
 namespace files {
@@ -15,7 +16,13 @@ struct UpdateDescriptor {
 };
 
 // Create mode writes the whole 5-line file; update mode rewrites the four keys
-// of section Update in place. Returns true when the file was written whole.
+// of section Update in place, replacing the file once with all four. Returns
+// true when the file was written whole; when not, an existing file is as it
+// was.
 bool write_update_descriptor(const UpdateDescriptor& descriptor, bool create);
+
+// The complete content that write_update_descriptor would give the file now,
+// without writing it; none when the existing file cannot be edited.
+std::optional<std::string> update_descriptor_content(const UpdateDescriptor& descriptor, bool create);
 
 }  // namespace files
