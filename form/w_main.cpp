@@ -49,8 +49,8 @@ bool w_main::create() {
     if (!control) return false;  // a class that cannot be found stops construction
     this->*row.member = std::move(control);
   }
-  for (const FieldLabel& pair : w_main_field_labels())
-    runtime::set_label_for(*(this->*pair.label), *(this->*pair.field));
+  for (const release::Field& field : release::fields())
+    runtime::set_label_for(*(this->*control_member(field.label_control)), field_control(field.id));
 
   std::vector<runtime::Control*> controls;
   for (const ControlRow& row : w_main_controls()) controls.push_back((this->*row.member).get());

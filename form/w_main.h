@@ -2,6 +2,7 @@
 // w_main: the configuration form, the tool's only window.
 #include <memory>
 
+#include "release/fields.h"
 #include "runtime/window.h"
 
 namespace form {
@@ -22,9 +23,14 @@ class w_main : public runtime::Window {
   bool cb_1_clicked();  // generate
   bool cb_2_clicked();  // exit
 
-  // Window functions; each returns whether its file was written whole.
+  // Window functions; each writes its file from the fields as they are now
+  // and returns whether the file was written whole.
   bool of_createconfigfile(bool ab_create);
   bool of_createupdatefile(bool ab_create);
+
+  // The edit that shows a field, and the values all the edits hold now.
+  runtime::Control& field_control(release::FieldId id);
+  release::Values values();
 
   // One member per control, in construction order.
   ControlRef sle_12, st_30, sle_11, st_29, sle_10, st_28, sle_9, st_27, sle_8, st_26, sle_7, st_25,

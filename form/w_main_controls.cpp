@@ -1,5 +1,6 @@
 #include "form/w_main_controls.h"
 
+#include "release/fields.h"
 #include "runtime/gbk.h"
 
 namespace form {
@@ -9,6 +10,8 @@ constexpr long red = 255;
 constexpr long blue = 16711680;
 constexpr long navy = 8388608;
 constexpr long kind_default = 0;
+// The edits and their labels show what the field table gives them.
+constexpr const char* from_field = nullptr;
 
 #define ROW(member, kind, step, x, y, w, h, tab, flags, colour, text) \
   ControlRow { &w_main::member, #member, kind, step, x, y, w, h, tab, flags, colour, text }
@@ -20,22 +23,22 @@ constexpr const char* gb = "groupbox";
 constexpr const char* cb = "commandbutton";
 
 const ControlRow rows[] = {
-    ROW(sle_12, sle, 1, 325, 964, 1669, 84, 50, bringtotop, kind_default, ""),
-    ROW(st_30, st, 1, 59, 980, 370, 52, 0, none, kind_default, "DBParm："),
-    ROW(sle_11, sle, 1, 1221, 860, 773, 84, 50, bringtotop | password, kind_default, ""),
-    ROW(st_29, st, 1, 960, 880, 370, 52, 0, none, kind_default, "登陆密码："),
-    ROW(sle_10, sle, 1, 325, 864, 622, 84, 40, bringtotop, kind_default, "sa"),
-    ROW(st_28, st, 1, 59, 880, 370, 52, 0, none, kind_default, "登陆ID："),
-    ROW(sle_9, sle, 1, 325, 764, 1669, 84, 70, bringtotop, kind_default, ""),
-    ROW(st_27, st, 1, 59, 784, 370, 52, 0, none, kind_default, "数据库名："),
-    ROW(sle_8, sle, 1, 325, 672, 1669, 84, 60, bringtotop, kind_default, "(local)"),
-    ROW(st_26, st, 1, 59, 692, 370, 52, 0, none, kind_default, "服务器名："),
-    ROW(sle_7, sle, 1, 325, 580, 1669, 84, 50, bringtotop, kind_default, "MSS Microsoft SQL Server"),
-    ROW(st_25, st, 1, 59, 600, 370, 52, 0, none, kind_default, "DBMS："),
+    ROW(sle_12, sle, 1, 325, 964, 1669, 84, 50, bringtotop, kind_default, from_field),
+    ROW(st_30, st, 1, 59, 980, 370, 52, 0, none, kind_default, from_field),
+    ROW(sle_11, sle, 1, 1221, 860, 773, 84, 50, bringtotop | password, kind_default, from_field),
+    ROW(st_29, st, 1, 960, 880, 370, 52, 0, none, kind_default, from_field),
+    ROW(sle_10, sle, 1, 325, 864, 622, 84, 40, bringtotop, kind_default, from_field),
+    ROW(st_28, st, 1, 59, 880, 370, 52, 0, none, kind_default, from_field),
+    ROW(sle_9, sle, 1, 325, 764, 1669, 84, 70, bringtotop, kind_default, from_field),
+    ROW(st_27, st, 1, 59, 784, 370, 52, 0, none, kind_default, from_field),
+    ROW(sle_8, sle, 1, 325, 672, 1669, 84, 60, bringtotop, kind_default, from_field),
+    ROW(st_26, st, 1, 59, 692, 370, 52, 0, none, kind_default, from_field),
+    ROW(sle_7, sle, 1, 325, 580, 1669, 84, 50, bringtotop, kind_default, from_field),
+    ROW(st_25, st, 1, 59, 600, 370, 52, 0, none, kind_default, from_field),
     ROW(st_24, st, 1, 55, 512, 1111, 52, 0, none, blue, "主程序数据库连接配置（用于更新数据库）："),
     ROW(st_23, st, 2, 2382, 520, 1664, 116, 0, none, kind_default,
         "如果压缩包中存在UpdateSQL.txt那么将在更新完程序后自动执行该文件中的SQl语句！"),
-    ROW(st_22, st, 1, 55, 416, 370, 52, 0, none, kind_default, "程序版本："),
+    ROW(st_22, st, 1, 55, 416, 370, 52, 0, none, kind_default, from_field),
     ROW(st_21, st, 1, 750, 412, 50, 48, 0, none, red, "*"),
     ROW(st_20, st, 1, 795, 412, 1207, 52, 0, none, kind_default, "说明：发布时的程序版本，必须是数字。"),
     ROW(st_19, st, 3, 2277, 1024, 1906, 64, 0, none, kind_default,
@@ -46,54 +49,57 @@ const ControlRow rows[] = {
         "说明：本更新系统是基于HTTP的，所以您的更新包下载地址必须是HTTP地址。"),
     ROW(cb_2, cb, 0, 3785, 1148, 416, 96, 50, cancel_button, kind_default, "退出(&X)"),
     ROW(cb_1, cb, 0, 3346, 1148, 416, 96, 40, default_button, kind_default, "生成配置文件"),
-    ROW(mle_1, mle, 2, 2382, 648, 1664, 148, 50, vscrollbar, kind_default, ""),
-    ROW(st_16, st, 2, 2112, 656, 288, 56, 0, none, kind_default, "附加说明："),
+    ROW(mle_1, mle, 2, 2382, 648, 1664, 148, 50, vscrollbar, kind_default, from_field),
+    ROW(st_16, st, 2, 2112, 656, 288, 56, 0, none, kind_default, from_field),
     ROW(st_15, st, 2, 4055, 296, 50, 48, 0, none, red, "*"),
     ROW(st_14, st, 2, 2807, 196, 50, 48, 0, none, red, "*"),
     ROW(st_13, st, 2, 2843, 196, 1280, 48, 0, bringtotop, kind_default, "说明：新版本的更新日期。"),
-    ROW(sle_5, sle, 2, 2382, 180, 416, 84, 40, bringtotop, kind_default, ""),
-    ROW(st_12, st, 2, 2112, 196, 293, 48, 0, none, kind_default, "更新日期："),
+    ROW(sle_5, sle, 2, 2382, 180, 416, 84, 40, bringtotop, kind_default, from_field),
+    ROW(st_12, st, 2, 2112, 196, 293, 48, 0, none, kind_default, from_field),
     ROW(st_11, st, 2, 2807, 100, 50, 48, 0, none, red, "*"),
-    ROW(st_10, st, 2, 2112, 100, 293, 48, 0, none, kind_default, "最新版本："),
-    ROW(st_8, st, 2, 2112, 280, 270, 132, 0, none, kind_default, "升级包下载地址："),
+    ROW(st_10, st, 2, 2112, 100, 293, 48, 0, none, kind_default, from_field),
+    ROW(st_8, st, 2, 2112, 280, 270, 132, 0, none, kind_default, from_field),
     ROW(st_7, st, 2, 2382, 380, 1733, 116, 0, none, kind_default,
         "说明：升级包为单一压缩文件，更新后将直接解压到当前目录更新文件。格式必须以http://开头,必须是rar或者zip文件。"),
     ROW(st_6, st, 1, 795, 312, 1221, 48, 0, none, kind_default, "说明：更新完要执行的程序，系统的主EXE文件名。"),
     ROW(st_5, st, 1, 750, 312, 50, 48, 0, none, red, "*"),
-    ROW(sle_2, sle, 1, 325, 296, 416, 84, 30, none, kind_default, ""),
-    ROW(st_4, st, 1, 55, 312, 288, 52, 0, none, kind_default, "程序名称："),
+    ROW(sle_2, sle, 1, 325, 296, 416, 84, 30, none, kind_default, from_field),
+    ROW(st_4, st, 1, 55, 312, 288, 52, 0, none, kind_default, from_field),
     ROW(st_3, st, 1, 325, 180, 1705, 108, 0, none, kind_default,
         "说明：放更新配置文件（存储程序最新版本和更新包下载地址的文件）的网址。格式必须以http://开头。"),
     ROW(st_2, st, 1, 1998, 96, 50, 48, 0, none, red, "*"),
-    ROW(sle_1, sle, 1, 325, 80, 1664, 84, 20, none, kind_default, ""),
-    ROW(st_1, st, 1, 55, 100, 293, 48, 0, none, kind_default, "更新地址："),
+    ROW(sle_1, sle, 1, 325, 80, 1664, 84, 20, none, kind_default, from_field),
+    ROW(st_1, st, 1, 55, 100, 293, 48, 0, none, kind_default, from_field),
     ROW(gb_1, gb, 1, 23, 16, 2034, 1088, 10, none, navy,
         "STEP1(设置更新地址和主程序文件UpdateConfig.ini，客户端用):"),
     ROW(gb_2, gb, 2, 2080, 16, 2126, 812, 20, none, navy,
         "STEP2(设置更新配置文件Update.txt，上传到服务器上):"),
-    ROW(sle_3, sle, 2, 2382, 280, 1664, 84, 40, bringtotop, kind_default, ""),
-    ROW(sle_4, sle, 2, 2382, 80, 416, 84, 30, bringtotop, kind_default, ""),
+    ROW(sle_3, sle, 2, 2382, 280, 1664, 84, 40, bringtotop, kind_default, from_field),
+    ROW(sle_4, sle, 2, 2382, 80, 416, 84, 30, bringtotop, kind_default, from_field),
     ROW(st_9, st, 2, 2843, 100, 1312, 48, 0, bringtotop, kind_default, "说明：版本必须使用数字表示法，例如 2.22 。"),
     ROW(gb_3, gb, 3, 2080, 840, 2126, 264, 30, none, navy, "STEP3(发布程序和上传文件):"),
-    ROW(sle_6, sle, 1, 325, 396, 416, 84, 40, bringtotop, kind_default, ""),
+    ROW(sle_6, sle, 1, 325, 396, 416, 84, 40, bringtotop, kind_default, from_field),
 };
 
 #undef ROW
 
-const FieldLabel field_labels[] = {
-    {&w_main::sle_1, &w_main::st_1},   {&w_main::sle_2, &w_main::st_4},
-    {&w_main::sle_6, &w_main::st_22},  {&w_main::sle_7, &w_main::st_25, true},
-    {&w_main::sle_8, &w_main::st_26, true},  {&w_main::sle_9, &w_main::st_27, true},
-    {&w_main::sle_10, &w_main::st_28, true}, {&w_main::sle_11, &w_main::st_29, true},
-    {&w_main::sle_12, &w_main::st_30, true}, {&w_main::sle_4, &w_main::st_10},
-    {&w_main::sle_5, &w_main::st_12},  {&w_main::sle_3, &w_main::st_8},
-    {&w_main::mle_1, &w_main::st_16},
-};
+// A field's edit shows its preset; a field's label, the field's label.
+const char* row_text(const ControlRow& row) {
+  if (row.text) return row.text;
+  if (const release::Field* field = release::field_of_control(row.name)) return field->preset;
+  if (const release::Field* field = release::field_labelled_by(row.name)) return field->label;
+  return "";
+}
 
 }  // namespace
 
 std::span<const ControlRow> w_main_controls() { return rows; }
-std::span<const FieldLabel> w_main_field_labels() { return field_labels; }
+
+ControlRef w_main::*control_member(std::string_view name) {
+  for (const ControlRow& row : rows)
+    if (name == row.name) return row.member;
+  return nullptr;
+}
 
 runtime::ControlProperties control_properties(const ControlRow& row) {
   runtime::ControlProperties p;
@@ -104,7 +110,7 @@ runtime::ControlProperties control_properties(const ControlRow& row) {
   p.width = row.width;
   p.height = row.height;
   p.taborder = row.taborder;
-  p.text = runtime::gbk(row.text);
+  p.text = runtime::gbk(row_text(row));
   p.bringtotop = row.flags & bringtotop;
   p.password = row.flags & password;
   p.vscrollbar = row.flags & vscrollbar;

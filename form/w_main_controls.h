@@ -1,7 +1,8 @@
 #pragma once
-// The 48 controls of w_main as data, in construction order, and the map of
-// which label names which field.
+// The 48 controls of w_main as data, in construction order. The fields'
+// edits and labels take their texts from the release's field table.
 #include <span>
+#include <string_view>
 
 #include "form/w_main.h"
 
@@ -25,18 +26,13 @@ struct ControlRow {
   int taborder;
   unsigned flags;
   long textcolor;   // 0: the kind's default
-  const char* text;  // UTF-8; converted to GBK when the control is made
+  const char* text;  // UTF-8, converted to GBK when the control is made; null: from the field table
 };
 
 std::span<const ControlRow> w_main_controls();
 
-// Each field and the label to its left.
-struct FieldLabel {
-  ControlRef w_main::*field;
-  ControlRef w_main::*label;
-  bool database = false;  // written only when UpdateConfig.ini is created
-};
-std::span<const FieldLabel> w_main_field_labels();
+// The member that holds the named control; null for a name the form lacks.
+ControlRef w_main::*control_member(std::string_view name);
 
 // The properties of one control as the runtime makes it.
 runtime::ControlProperties control_properties(const ControlRow& row);

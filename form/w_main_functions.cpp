@@ -1,31 +1,26 @@
-// The window functions that hand the form's values to the two file writers.
-#include "files/client_config.h"
-#include "files/update_descriptor.h"
+// The form's fields as the release's values, and the window functions that
+// hand them to the two file writers.
 #include "form/w_main.h"
+#include "form/w_main_controls.h"
+#include "release/generate.h"
 
 namespace form {
 
-bool w_main::of_createconfigfile(bool ab_create) {
-  files::ClientConfig config;
-  config.ProgramName = sle_2->text();
-  config.URL = sle_1->text();
-  config.Version = sle_6->text();
-  config.DBMS = sle_7->text();
-  config.ServerName = sle_8->text();
-  config.Database = sle_9->text();
-  config.LogID = sle_10->text();
-  config.LogPass = sle_11->text();
-  config.DBParm = sle_12->text();
-  return files::write_client_config(config, ab_create);
+runtime::Control& w_main::field_control(release::FieldId id) {
+  return *(this->*control_member(release::field(id).control));
 }
 
-bool w_main::of_createupdatefile(bool ab_create) {
-  files::UpdateDescriptor descriptor;
-  descriptor.Version = sle_4->text();
-  descriptor.Date = sle_5->text();
-  descriptor.URL = sle_3->text();
-  descriptor.Note = mle_1->text();
-  return files::write_update_descriptor(descriptor, ab_create);
+release::Values w_main::values() {
+  release::Values values;
+  for (const release::Field& field : release::fields()) {
+    const runtime::Control& edit = field_control(field.id);
+    values[field.id] = {edit.text(), edit.text_is_gbk()};
+  }
+  return values;
 }
+
+bool w_main::of_createconfigfile(bool ab_create) { return release::of_createconfigfile(values(), ab_create); }
+
+bool w_main::of_createupdatefile(bool ab_create) { return release::of_createupdatefile(values(), ab_create); }
 
 }  // namespace form

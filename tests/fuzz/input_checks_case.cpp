@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "form/input_checks.h"
+#include "release/checks.h"
 #include "fuzz_input.h"
 #include "gbk_case.h"
 #include "runtime/gbk.h"
@@ -54,8 +54,13 @@ bool is_number(const std::string& text) {
          body.find_first_of("0123456789") != std::string::npos;
 }
 
+// The six required fields' texts.
+struct RequiredFields {
+  std::string sle_1, sle_2, sle_6, sle_4, sle_5, sle_3;
+};
+
 // The first step whose rule the fields break, 0 for none.
-int expected_step(const form::RequiredFields& f) {
+int expected_step(const RequiredFields& f) {
   if (f.sle_1.empty()) return 1;
   if (!matches_at(f.sle_1, "http://", true)) return 2;
   if (f.sle_2.empty()) return 3;
@@ -78,19 +83,28 @@ const char* const field_of_step[] = {"",      "sle_1", "sle_1", "sle_2", "sle_2"
 
 std::string run_input_checks_case(const std::uint8_t* data, std::size_t size) {
   FuzzInput input(data, size);
-  form::RequiredFields fields;
+  RequiredFields fields;
   for (std::string* text : {&fields.sle_1, &fields.sle_2, &fields.sle_6, &fields.sle_4, &fields.sle_5,
                             &fields.sle_3}) {
     *text = input.text(48);
   }
+  using release::FieldId;
+  release::Values values;
+  values[FieldId::update_url].text = fields.sle_1;
+  values[FieldId::program].text = fields.sle_2;
+  values[FieldId::program_version].text = fields.sle_6;
+  values[FieldId::latest_version].text = fields.sle_4;
+  values[FieldId::date].text = fields.sle_5;
+  values[FieldId::package_url].text = fields.sle_3;
   const int expected = expected_step(fields);
-  const auto failure = form::first_failed_check(fields);
+  const auto failure = release::first_failed_check(values);
   const int step = failure ? failure->step : 0;
   if (step != expected) {
     return "step " + std::to_string(step) + " where the rules give " + std::to_string(expected);
   }
   if (!failure) return "";
-  if (failure->field != field_of_step[step]) return "step " + std::to_string(step) + " names " + failure->field;
+  const std::string named = release::field(failure->field).control;
+  if (named != field_of_step[step]) return "step " + std::to_string(step) + " names " + named;
   const runtime::Conversion message = runtime::utf8_from_gbk(failure->message);
   if (failure->message.empty() || !message.complete || !is_utf8(message.text)) {
     return "step " + std::to_string(step) + " has no readable message";

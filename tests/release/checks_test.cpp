@@ -1,17 +1,33 @@
-// The twelve checks of the generate action as plain logic, without the form.
-// (Built with the GUI tests because the core test program does not link form/.)
+// The checks of the generate action as plain logic: the twelve checks of the
+// required fields, and the check for text that GBK cannot store.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "form/input_checks.h"
+#include "release/checks.h"
 #include "runtime/gbk.h"
 
 namespace {
 
-using form::RequiredFields;
+using release::FieldId;
+
+// The six required fields, by the edits that hold them.
+struct RequiredFields {
+  std::string sle_1, sle_2, sle_6, sle_4, sle_5, sle_3;
+};
 using Field = std::string RequiredFields::*;
+
+std::optional<release::CheckFailure> first_failed_check(const RequiredFields& f) {
+  release::Values values;
+  values[FieldId::update_url].text = f.sle_1;
+  values[FieldId::program].text = f.sle_2;
+  values[FieldId::program_version].text = f.sle_6;
+  values[FieldId::latest_version].text = f.sle_4;
+  values[FieldId::date].text = f.sle_5;
+  values[FieldId::package_url].text = f.sle_3;
+  return release::first_failed_check(values);
+}
 
 RequiredFields valid() {
   return {"http://example.com/update/Update.txt", "Sales.exe", "1.5", "2.22", "2024-03-02",
@@ -51,7 +67,7 @@ const Step steps[] = {
     {12, &RequiredFields::sle_3, "sle_3", "http://example.com/sales.7z", "升级包必须是压缩文件，请重新输入！"},
 };
 
-TEST(FirstFailedCheck, AllValidPassesEveryStep) { EXPECT_FALSE(form::first_failed_check(valid())); }
+TEST(FirstFailedCheck, AllValidPassesEveryStep) { EXPECT_FALSE(first_failed_check(valid())); }
 
 // Each step fails on its own; with every later field emptied as well, the
 // earlier step is still the one reported.
@@ -64,10 +80,10 @@ TEST(FirstFailedCheck, ReportsTheFirstFailingStepWithItsFieldAndMessage) {
       if (later_fields_empty) {
         for (int i = position_of(s.field) + 1; i < 6; ++i) fields.*field_order[i] = "";
       }
-      const auto failure = form::first_failed_check(fields);
+      const auto failure = first_failed_check(fields);
       ASSERT_TRUE(failure);
       EXPECT_EQ(failure->step, s.step);
-      EXPECT_EQ(failure->field, s.field_name);
+      EXPECT_EQ(release::field(failure->field).control, std::string(s.field_name));
       EXPECT_EQ(failure->message, runtime::gbk(s.message));
     }
   }
@@ -142,8 +158,44 @@ TEST(FirstFailedCheck, BoundariesOfEachCheck) {
     RequiredFields fields = valid();
     fields.*c.field = c.text;
     SCOPED_TRACE("field text \"" + c.text + "\"");
-    const auto failure = form::first_failed_check(fields);
+    const auto failure = first_failed_check(fields);
     EXPECT_EQ(failure ? failure->step : 0, c.step);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A value that came in with a character GBK cannot store is refused, with its
+// label in the message: the first such field in the field map's order, the
+// database fields only when UpdateConfig.ini will be created.
+TEST(FirstFieldOutsideGbk, NamesTheFirstSuchFieldByItsLabel) {
+  struct Case {
+    std::vector<FieldId> outside_gbk;
+    bool config_created;
+    std::optional<FieldId> refused;
+    const char* message;
+  };
+  const Case cases[] = {
+      {{}, true, std::nullopt, ""},
+      {{FieldId::note}, true, FieldId::note, "附加说明：含有无法保存的字符，请重新输入！"},
+      {{FieldId::package_url, FieldId::program}, false, FieldId::program, "程序名称：含有无法保存的字符，请重新输入！"},
+      {{FieldId::dbparm, FieldId::date}, true, FieldId::dbparm, "DBParm：含有无法保存的字符，请重新输入！"},
+      {{FieldId::dbparm, FieldId::date}, false, FieldId::date, "更新日期：含有无法保存的字符，请重新输入！"},
+      {{FieldId::password}, false, std::nullopt, ""},
+      {{FieldId::password}, true, FieldId::password, "登陆密码：含有无法保存的字符，请重新输入！"},
+  };
+  for (const Case& c : cases) {
+    release::Values values;
+    for (const FieldId id : c.outside_gbk) values[id] = {"?", false};
+    const auto failure = release::first_field_outside_gbk(values, c.config_created);
+    SCOPED_TRACE(c.message);
+    ASSERT_EQ(failure.has_value(), c.refused.has_value());
+    if (!failure) continue;
+    EXPECT_EQ(failure->field, *c.refused);
+    EXPECT_EQ(failure->message, runtime::gbk(c.message));
+    EXPECT_EQ(failure->step, 13);
   }
 }
 
