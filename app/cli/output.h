@@ -1,0 +1,18 @@
+#pragma once
+// What kestrel-cli prints: the values for show, the outcome of generate, as
+// text in the terminal's encoding or as one JSON object.
+#include "app/cli/values.h"
+#include "release/fields.h"
+#include "release/generate.h"
+
+namespace cli {
+
+void print_values(const release::Values& values, bool json);
+
+// Prints the outcome; returns the exit status it stands for.
+int print_outcome(const release::Outcome& outcome, bool dry_run, bool json);
+
+// Prints a refused option value; returns the exit status.
+int print_refusal(const Refusal& refusal, bool json);
+
+}  // namespace cli

@@ -1,0 +1,90 @@
+#include "app/cli/request.h"
+
+#include <CLI/CLI.hpp>
+#include <sstream>
+
+#include "app/cli/terminal.h"
+
+namespace cli {
+namespace {
+
+// The help line of a field's option: its label as the form shows it, the
+// form's edit, and a mark for the fields a release needs.
+std::string option_help(const release::Field& field) {
+  std::string help = release::label_name(field) + " (" + field.control + ")";
+  if (field.required) help += " *";
+  return help;
+}
+
+const char* const description =
+    "Prepares UpdateConfig.ini and Update.txt as the Kestrel form does, without a window.\n"
+    "Starts from what the form would show on open in the directory, applies the options given,\n"
+    "runs the same checks and writes the same files. Fields marked * are required.\n"
+    "Exit status: 0 written, 1 a file could not be written, 2 a check failed or the command line is wrong.";
+
+}  // namespace
+
+Parsed parse_command_line(const std::vector<std::string>& arguments) {
+  Request request;
+  CLI::App app{description, "kestrel-cli"};
+  app.require_subcommand(1, 1);
+  app.add_option("-C", request.directory, "Work in DIR instead of the current directory, as git -C does")
+      ->type_name("DIR");
+  app.add_flag("--json", request.json, "Print the outcome as one JSON object (UTF-8)");
+
+  CLI::App* show = app.add_subcommand("show", "Print the values the form would show on open");
+  CLI::App* generate = app.add_subcommand("generate", "Check the values and write both files");
+  for (CLI::App* command : {show, generate}) {
+    command->fallthrough();
+    command->footer("Also: -C DIR and --json (kestrel-cli --help).");
+  }
+
+  std::map<release::FieldId, CLI::Option*> field_options;
+  std::map<release::FieldId, std::string> field_values;
+  std::string plain_password;
+  for (const release::Field& field : release::fields()) {
+    if (field.secret) continue;
+    field_options[field.id] =
+        generate->add_option("--" + std::string(field.option), field_values[field.id], option_help(field))
+            ->type_name(field.id == release::FieldId::date ? "TEXT|today" : "TEXT")
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);  // a later one overrides, as in scripts
+  }
+  CLI::Option* note = field_options[release::FieldId::note];
+  generate->add_option("--note-file", request.note_file, "The note, read from FILE (UTF-8)")
+      ->type_name("FILE")
+      ->excludes(note);
+  const release::Field& password = release::field(release::FieldId::password);
+  CLI::Option* password_env =
+      generate->add_option("--password-env", request.password_env, option_help(password) + ", from the environment variable VAR")
+          ->type_name("VAR");
+  generate->add_flag("--password-stdin", request.password_stdin, option_help(password) + ", from standard input")
+      ->excludes(password_env);
+  // A password among the arguments could be read by every user of the machine.
+  CLI::Option* plain = generate->add_option("--" + std::string(password.option), plain_password)
+                           ->group("");
+  generate->add_flag("--dry-run", request.dry_run, "Write nothing; print each file's new content");
+
+  std::vector<std::string> reversed(arguments.rbegin(), arguments.rend() - 1);
+  try {
+    app.parse(reversed);
+    if (plain->count() > 0) {
+      throw CLI::ValidationError("--" + std::string(password.option),
+                                 "a password on the command line can be read by other users; use "
+                                 "--password-env VAR or --password-stdin");
+    }
+  } catch (const CLI::ParseError& error) {
+    std::ostringstream out, err;
+    const int code = app.exit(error, out, err);
+    print_out(out.str());
+    print_err(err.str());
+    return {std::nullopt, code == 0 ? status_written : status_refused};
+  }
+  request.command = show->parsed() ? Command::show : Command::generate;
+  // Only the options that were given replace what the form would show.
+  for (const auto& [id, option] : field_options) {
+    if (option->count() > 0) request.given[id] = field_values[id];
+  }
+  return {request, status_written};
+}
+
+}  // namespace cli

@@ -1,0 +1,39 @@
+#pragma once
+// What a kestrel-cli command line asks for, parsed, before anything is read
+// or written. Texts are UTF-8, as they came.
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "release/fields.h"
+
+namespace cli {
+
+enum class Command { show, generate };
+
+struct Request {
+  Command command = Command::show;
+  std::string directory;  // empty: the current one
+  bool json = false;
+  bool dry_run = false;
+  std::map<release::FieldId, std::string> given;  // the fields' options that were given
+  std::optional<std::string> note_file;
+  std::optional<std::string> password_env;
+  bool password_stdin = false;
+};
+
+// The exit statuses.
+inline constexpr int status_written = 0;
+inline constexpr int status_not_written = 1;
+inline constexpr int status_refused = 2;  // a check failed, or the command line is wrong
+
+// Parses the command line (program name first). On --help or a mistake it
+// prints what it has to say and gives the exit status instead.
+struct Parsed {
+  std::optional<Request> request;
+  int status = status_written;
+};
+Parsed parse_command_line(const std::vector<std::string>& arguments);
+
+}  // namespace cli

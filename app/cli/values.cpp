@@ -1,0 +1,90 @@
+#include "app/cli/values.h"
+
+#include "app/cli/terminal.h"
+#include "release/checks.h"
+#include "runtime/datetime.h"
+#include "runtime/gbk.h"
+
+namespace cli {
+namespace {
+
+using release::Field;
+using release::FieldId;
+
+Refusal refusal(const Field& field, const std::string& option, const std::string& why) {
+  return {field.id, option, "--" + option + " (" + release::label_name(field) + "): " + why};
+}
+
+// Line breaks as a multi-line edit gives them: CR LF, whatever the source used.
+std::string windows_line_breaks(const std::string& text) {
+  std::string lines;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;  // the LF adds it
+    if (text[i] == '\n') lines += '\r';
+    lines += text[i];
+  }
+  return lines;
+}
+
+// A file or a piped answer usually ends with one line break that is no part
+// of the value.
+std::string without_final_line_break(std::string text) {
+  if (!text.empty() && text.back() == '\n') text.pop_back();
+  if (!text.empty() && text.back() == '\r') text.pop_back();
+  return text;
+}
+
+// Takes one field's text, UTF-8, into the values as GBK.
+std::optional<Refusal> take(const Field& field, const std::string& option, std::string text,
+                            release::Values& values) {
+  if (field.multiline) {
+    text = windows_line_breaks(text);
+  } else if (text.find_first_of("\r\n") != std::string::npos) {
+    return refusal(field, option, "a single-line field cannot hold a line break");
+  }
+  runtime::Conversion converted = runtime::gbk_from_utf8(text);
+  if (!converted.complete) {
+    return refusal(field, option, runtime::utf8_from_gbk(release::outside_gbk_message(field)).text);
+  }
+  values[field.id] = {std::move(converted.text), true};
+  return std::nullopt;
+}
+
+std::optional<Refusal> take_note_file(const std::string& path, release::Values& values) {
+  const Field& note = release::field(FieldId::note);
+  std::string error;
+  std::optional<std::string> bytes = read_file(path, error);
+  if (!bytes) return refusal(note, "note-file", "cannot read " + path + ": " + error);
+  if (bytes->starts_with("\xEF\xBB\xBF")) bytes->erase(0, 3);
+  return take(note, "note-file", without_final_line_break(*bytes), values);
+}
+
+std::optional<Refusal> take_password(const Request& request, release::Values& values) {
+  const Field& password = release::field(FieldId::password);
+  if (request.password_env) {
+    const std::optional<std::string> value = environment_variable(*request.password_env);
+    if (!value) return refusal(password, "password-env", "the environment variable " + *request.password_env + " is not set");
+    return take(password, "password-env", *value, values);
+  }
+  const std::optional<std::string> input = read_standard_input();
+  if (!input) return refusal(password, "password-stdin", "standard input cannot be read");
+  return take(password, "password-stdin", without_final_line_break(*input), values);
+}
+
+}  // namespace
+
+std::optional<Refusal> apply_request(const Request& request, release::Values& values) {
+  for (const auto& [id, given] : request.given) {
+    const Field& field = release::field(id);
+    std::string text = given;
+    if (id == FieldId::date && text == "today") text = runtime::datetime_format(runtime::date_today(), "yyyy-mm-dd");
+    if (auto refused = take(field, field.option, text, values)) return refused;
+  }
+  if (request.note_file) {
+    if (auto refused = take_note_file(*request.note_file, values)) return refused;
+  }
+  if (request.password_env || request.password_stdin) return take_password(request, values);
+  return std::nullopt;
+}
+
+}  // namespace cli

@@ -1,0 +1,16 @@
+#pragma once
+// Runs kestrel-cli, built beside the test program, in the working directory
+// (or a folder below it), and gives what it printed as UTF-8.
+#include <string>
+#include <vector>
+
+#include "support/subprocess.h"
+
+struct CliResult {
+  int status = -1;
+  std::string out;  // UTF-8
+  std::string err;  // UTF-8
+};
+
+CliResult run_cli(const std::vector<std::string>& arguments, const std::string& input = {},
+                  const test_support::Environment& environment = {}, const std::string& folder = {});

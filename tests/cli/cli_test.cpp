@@ -1,0 +1,211 @@
+// kestrel-cli as a script runs it: a separate process in a working
+// directory, its exit status, what it prints and the files it leaves.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "cli_run.h"
+#include "runtime/gbk.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using test_support::read_bytes;
+using test_support::write_bytes;
+using Args = std::vector<std::string>;
+
+const Args release_2_22 = {"generate", "--update-url", "http://example.com/update/Update.txt", "--program",
+                           "Sales.exe", "--program-version", "1.5", "--latest-version", "2.22", "--date",
+                           "2024-03-02", "--package-url", "http://example.com/update/sales.rar"};
+
+Args with(Args args, const Args& more) {
+  args.insert(args.end(), more.begin(), more.end());
+  return args;
+}
+
+const std::string report_lines =
+    "生成配置文件成功！\n请上传Update.txt到http://example.com/update/Update.txt\n"
+    "请上传升级包到http://example.com/update/sales.rar\n"
+    "复制文件Wrenlet.exe;UpdateConfig.ini;Rar.exe;pbvm90.dll;到您的系统中即可。\n";
+
+const std::string created_descriptor =
+    "[Update]\r\nVersion=2.22\r\nDate=2024-03-02\r\nURL=http://example.com/update/sales.rar\r\nNote=\r\n";
+
+// UpdateConfig.ini as created for release_2_22, its time of writing as "@".
+const std::string created_config = runtime::gbk(
+    "[Main]\r\n;主应用程序名称\r\nProgramName=Sales.exe\r\n[Update]\r\n;是否每次打开都自动升级0否1是\r\n"
+    "AutoUpdate=1\r\n;更新用配置文件地址\r\nURL=http://example.com/update/Update.txt\r\n;当前程序版本\r\n"
+    "Version=1.5\r\n;最后一次更新日期\r\nLastUpdate=@\r\n[Database]\r\nDBMS=MSS Microsoft SQL Server\r\n"
+    "ServerName=(local)\r\nDatabase=\r\nLogID=sa\r\nLogPass=\r\nDBParm=\r\n");
+
+std::string timeless(const std::string& config) {
+  static const std::regex stamp("LastUpdate=\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\r\n");
+  return std::regex_replace(config, stamp, "LastUpdate=@\r\n");
+}
+
+class Cli : public ::testing::Test {
+ protected:
+  test_support::TempWorkingDir dir;
+  static std::string file(const char* name) { return read_bytes(name); }
+  static bool present(const char* name) { return fs::exists(name); }
+};
+
+TEST_F(Cli, FirstRunCreatesBothFilesAndPrintsTheReport) {
+  const CliResult run = run_cli(release_2_22);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, report_lines);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(file("Update.txt"), created_descriptor);
+  EXPECT_EQ(timeless(file("UpdateConfig.ini")), created_config);
+}
+
+// Each way a run can end, with the exact message and the files it leaves.
+TEST_F(Cli, EachExitStatusWithItsMessage) {
+  struct Case {
+    const char* what;
+    Args args;
+    int status;
+    std::string err;        // the whole of standard error; "" when only its start matters
+    std::string err_start;  // or the start of it
+    bool descriptor_written;
+  };
+  const Case cases[] = {
+      {"no command", {}, 2, "", "A subcommand is required", false},
+      {"unknown option", {"generate", "--version-of-the-program", "1"}, 2, "", "The following argument", false},
+      {"empty form", {"generate"}, 2, "kestrel-cli: --update-url (更新地址): 请输入更新地址！\n", "", false},
+      {"not an archive", with(release_2_22, {"--package-url", "http://example.com/sales.7z"}), 2,
+       "kestrel-cli: --package-url (升级包下载地址): 升级包必须是压缩文件，请重新输入！\n", "", false},
+      {"outside GBK", with(release_2_22, {"--program", "销售😀.exe"}), 2,
+       "kestrel-cli: --program (程序名称): 程序名称：含有无法保存的字符，请重新输入！\n", "", false},
+      {"line break", with(release_2_22, {"--program-version", "1.5\r\n"}), 2,
+       "kestrel-cli: --program-version (程序版本): a single-line field cannot hold a line break\n", "", false},
+      {"plain password", with(release_2_22, {"--password", "s3cret"}), 2, "", "--password: a password", false},
+      {"unset password variable", with(release_2_22, {"--password-env", "KESTREL_TEST_UNSET"}), 2,
+       "kestrel-cli: --password-env (登陆密码): the environment variable KESTREL_TEST_UNSET is not set\n", "",
+       false},
+      {"missing note file", with(release_2_22, {"--note-file", "missing.txt"}), 2, "",
+       "kestrel-cli: --note-file (附加说明): cannot read missing.txt: ", false},
+      {"missing directory", with({"-C", "nowhere"}, release_2_22), 2, "", "kestrel-cli: -C nowhere: ", false},
+      {"config not writable", with(release_2_22, {"--dbms", "ODBC"}), 1,
+       "kestrel-cli: 无法写入UpdateConfig.ini，请检查当前目录是否可写！\n", "", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    test_support::TempWorkingDir fresh;
+    if (c.status == 1) fs::create_directory("UpdateConfig.ini");  // a name that no file can take
+    const CliResult run = run_cli(c.args);
+    EXPECT_EQ(run.status, c.status);
+    if (!c.err.empty()) {
+      EXPECT_EQ(run.err, c.err);
+    }
+    EXPECT_EQ(run.err.substr(0, c.err_start.size()), c.err_start);
+    EXPECT_EQ(run.out, "");
+    EXPECT_FALSE(fs::is_regular_file("UpdateConfig.ini"));
+    EXPECT_EQ(fs::exists("Update.txt"), c.descriptor_written);
+  }
+}
+
+TEST_F(Cli, UpdateRunChangesOnlyTheGivenValues) {
+  ASSERT_EQ(run_cli(with(release_2_22, {"--note", "first"})).status, 0);
+  const std::string config_before = file("UpdateConfig.ini");
+  write_bytes("note.txt", "\xEF\xBB\xBFPrinting fixed\nFaster start\n");
+
+  const CliResult run = run_cli({"generate", "--latest-version", "2.3", "--date", "2024-05-01", "--note-file",
+                                 "note.txt", "--database", "sales"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(file("UpdateConfig.ini"), config_before);
+  EXPECT_EQ(file("Update.txt"),
+            "[Update]\r\nVersion=2.3\r\nDate=2024-05-01\r\nURL=http://example.com/update/sales.rar\r\n"
+            "Note=Printing fixed\r\nFaster start\r\n");
+  // Updating UpdateConfig.ini leaves its database section alone, and says so.
+  EXPECT_EQ(run.err,
+            "kestrel-cli: UpdateConfig.ini exists, and updating it leaves its database section as it is; "
+            "not written: --database\n");
+}
+
+TEST_F(Cli, DryRunWritesNothingAndPrintsWhatARunWouldWrite) {
+  CliResult run = run_cli(with(release_2_22, {"--dry-run"}));
+  EXPECT_EQ(run.status, 0);
+  EXPECT_FALSE(present("UpdateConfig.ini"));
+  EXPECT_FALSE(present("Update.txt"));
+  const std::size_t descriptor_at = run.out.find("==> Update.txt (create) <==\n");
+  ASSERT_NE(descriptor_at, std::string::npos) << run.out;
+  EXPECT_EQ(run.out.substr(descriptor_at), "==> Update.txt (create) <==\n" + created_descriptor);
+  EXPECT_EQ(timeless(runtime::gbk(run.out.substr(0, descriptor_at))),
+            runtime::gbk("==> UpdateConfig.ini (create) <==\n") + created_config);
+
+  ASSERT_EQ(run_cli(release_2_22).status, 0);
+  const std::string config = file("UpdateConfig.ini");
+  const Args next = {"generate", "--latest-version", "3", "--note", "多行\n说明"};
+  run = run_cli(with(next, {"--dry-run", "--json"}));
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(file("Update.txt"), created_descriptor);
+  const auto outcome = nlohmann::json::parse(run.out);
+  EXPECT_EQ(outcome["status"], "dry_run");
+  EXPECT_EQ(outcome["files"][0]["content"], runtime::utf8_from_gbk(config).text);
+  ASSERT_EQ(run_cli(next).status, 0);
+  EXPECT_EQ(outcome["files"][1]["mode"], "update");
+  EXPECT_EQ(outcome["files"][1]["content"], runtime::utf8_from_gbk(file("Update.txt")).text);
+}
+
+TEST_F(Cli, ShowGivesBackWhatGenerateWrote) {
+  ASSERT_EQ(run_cli(with(release_2_22, {"--program", "销售.exe", "--note", "打印修正\n第二行", "--dbms", "ODBC"}))
+                .status,
+            0);
+  const CliResult shown = run_cli({"show"});
+  EXPECT_EQ(shown.status, 0);
+  EXPECT_EQ(shown.out,
+            "update-url=http://example.com/update/Update.txt\nprogram=销售.exe\nprogram-version=1.5\n"
+            "dbms=MSS Microsoft SQL Server\nserver=(local)\ndatabase=\nlogin=sa\npassword=\ndbparm=\n"
+            "latest-version=2.22\ndate=2024-03-02\npackage-url=http://example.com/update/sales.rar\n"
+            "note=打印修正\n");
+  fs::create_directory("elsewhere");
+  const auto values = nlohmann::json::parse(run_cli({"show", "-C", "..", "--json"}, "", {}, "elsewhere").out);
+  EXPECT_EQ(values.size(), 13u);
+  EXPECT_EQ(values["program"], "销售.exe");
+  EXPECT_EQ(values["note"], "打印修正");
+  EXPECT_EQ(values["dbms"], "MSS Microsoft SQL Server");
+}
+
+// The password never travels as an argument: it comes from the environment
+// or from standard input, and reaches the created file.
+TEST_F(Cli, PasswordComesFromTheEnvironmentOrStandardInput) {
+  ASSERT_EQ(run_cli(with(release_2_22, {"--password-env", "KESTREL_TEST_PASSWORD"}), "",
+                    {{"KESTREL_TEST_PASSWORD", "密码1"}})
+                .status,
+            0);
+  EXPECT_NE(file("UpdateConfig.ini").find(runtime::gbk("\r\nLogPass=密码1\r\n")), std::string::npos);
+
+  test_support::TempWorkingDir fresh;
+  ASSERT_EQ(run_cli(with(release_2_22, {"--password-stdin"}), "s3 cret\r\n").status, 0);
+  EXPECT_NE(file("UpdateConfig.ini").find("\r\nLogPass=s3 cret\r\n"), std::string::npos);
+}
+
+TEST_F(Cli, JsonOutcomeNamesStatusFieldMessageFilesAndReport) {
+  auto outcome = nlohmann::json::parse(run_cli({"generate", "--json", "--update-url", "ftp://x"}).out);
+  EXPECT_EQ(outcome["status"], "check_failed");
+  EXPECT_EQ(outcome["exit_status"], 2);
+  EXPECT_EQ(outcome["field"], "update-url");
+  EXPECT_EQ(outcome["message"], "更新地址格式错误，请重新输入！");
+  EXPECT_TRUE(outcome["files"].empty());
+
+  const CliResult run = run_cli(with(release_2_22, {"--json"}));
+  EXPECT_EQ(run.status, 0);
+  outcome = nlohmann::json::parse(run.out);
+  EXPECT_EQ(outcome["status"], "written");
+  EXPECT_TRUE(outcome["field"].is_null());
+  EXPECT_EQ(outcome["files"],
+            nlohmann::json::parse(R"([{"name":"UpdateConfig.ini","mode":"create","written":true},
+                                      {"name":"Update.txt","mode":"create","written":true}])"));
+  EXPECT_EQ(outcome["report"],
+            "生成配置文件成功！\r\n请上传Update.txt到http://example.com/update/Update.txt\r"
+            "请上传升级包到http://example.com/update/sales.rar\r\n"
+            "复制文件Wrenlet.exe;UpdateConfig.ini;Rar.exe;pbvm90.dll;到您的系统中即可。");
+}
+
+}  // namespace
