@@ -359,14 +359,13 @@ TEST_F(ClientConfigWriter, AFileLockedByAnotherWriterIsNotAppendedTo) {
 }
 #endif
 
-TEST_F(ClientConfigWriter, OneFailedKeyMakesTheUpdateFail) {
-  const std::string before = "[Main]\r\nProgramName=Old.exe\r\n[Update]\r\nAutoUpdate=1\r\nURL=old\r\n"
-                             "Version=1.0\r\nLastUpdate=x\r\n";
+TEST_F(ClientConfigWriter, AFailedUpdateLeavesEveryKeyAsItWas) {
+  const std::string before = "[Main]\r\nProgramName=Old.exe\r\n[Update]\r\nURL=old\r\nVersion=1.0\r\n";
   write_bytes(files::client_config_file, before);
-  // The first write, ProgramName, fails; the later ones go through.
+  // All five keys go in with one replacement of the file; it fails, so none does.
   runtime::testing::fail_next_profile_write_step(runtime::testing::ProfileWriteStep::rename);
   EXPECT_FALSE(write_client_config(sales(), false));
-  EXPECT_EQ(runtime::profile_read(files::client_config_file, "Main", "ProgramName", ""), "Old.exe");
+  EXPECT_EQ(file(), before);
   EXPECT_EQ(entries(), Names{"UpdateConfig.ini"});
 }
 

@@ -179,13 +179,13 @@ TEST_F(UpdateDescriptorWriter, AReadOnlyFileKeepsItsBytes) {
   EXPECT_EQ(file(), appended ? before + sales_file : before);
 }
 
-TEST_F(UpdateDescriptorWriter, OneFailedKeyMakesTheUpdateFail) {
+TEST_F(UpdateDescriptorWriter, AFailedUpdateLeavesEveryKeyAsItWas) {
   const std::string before = "[Update]\r\nVersion=2.21\r\nDate=d\r\nURL=u\r\nNote=n\r\n";
   write_bytes(files::update_descriptor_file, before);
-  // The first write, Version, fails; the later ones go through.
+  // The four keys go in with one replacement of the file; it fails, so none does.
   runtime::testing::fail_next_profile_write_step(runtime::testing::ProfileWriteStep::write);
   EXPECT_FALSE(write_update_descriptor(sales(), false));
-  EXPECT_EQ(runtime::profile_read(files::update_descriptor_file, "Update", "Version", ""), "2.21");
+  EXPECT_EQ(read_bytes(files::update_descriptor_file), before);
   EXPECT_EQ(entries(), Names{"Update.txt"});
 }
 

@@ -1,0 +1,152 @@
+// Generating a release in a working directory: the first run creates both
+// files, a later one updates them, and each way it can fail writes nothing
+// or names what it could not write.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "release/generate.h"
+#include "release/prefill.h"
+#include "runtime/datetime.h"
+#include "runtime/gbk.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using release::FieldId;
+using release::Outcome;
+using test_support::read_bytes;
+using test_support::write_bytes;
+
+release::Values sales() {
+  release::Values values = release::prefill();  // presets only: the directory is empty
+  values[FieldId::update_url].text = " http://example.com/update/Update.txt";
+  values[FieldId::program].text = "Sales.exe";
+  values[FieldId::program_version].text = "1.5";
+  values[FieldId::latest_version].text = "2.22";
+  values[FieldId::date].text = "2024-03-02";
+  values[FieldId::package_url].text = "http://example.com/update/sales.rar ";
+  values[FieldId::note].text = runtime::gbk("打印修正\r\n第二行");
+  values[FieldId::database].text = "sales";
+  return values;
+}
+
+const std::string created_config = runtime::gbk(
+    "[Main]\r\n;主应用程序名称\r\nProgramName=Sales.exe\r\n[Update]\r\n;是否每次打开都自动升级0否1是\r\n"
+    "AutoUpdate=1\r\n;更新用配置文件地址\r\nURL=http://example.com/update/Update.txt\r\n;当前程序版本\r\n"
+    "Version=1.5\r\n;最后一次更新日期\r\nLastUpdate=2024-03-02 09:05:07\r\n[Database]\r\n"
+    "DBMS=MSS Microsoft SQL Server\r\nServerName=(local)\r\nDatabase=sales\r\nLogID=sa\r\nLogPass=\r\nDBParm=\r\n");
+
+const std::string created_descriptor = runtime::gbk(
+    "[Update]\r\nVersion=2.22\r\nDate=2024-03-02\r\nURL=http://example.com/update/sales.rar\r\n"
+    "Note=打印修正\r\n第二行\r\n");
+
+class Generate : public ::testing::Test {
+ protected:
+  Generate() {
+    runtime::set_clock([] { return runtime::DateTime{{2024, 3, 2}, {9, 5, 7}}; });
+  }
+  ~Generate() override { runtime::reset_clock(); }
+
+  static bool present(const char* name) { return fs::exists(name); }
+  test_support::TempWorkingDir dir_;
+};
+
+TEST_F(Generate, FirstRunCreatesBothFilesAndReportsTheAddressesAsTyped) {
+  const Outcome outcome = release::generate(sales());
+  EXPECT_EQ(outcome.status, Outcome::Status::written);
+  EXPECT_FALSE(outcome.failure);
+  EXPECT_EQ(outcome.message,
+            runtime::gbk("生成配置文件成功！\r\n请上传Update.txt到 http://example.com/update/Update.txt"
+                         "\r请上传升级包到http://example.com/update/sales.rar \r\n"
+                         "复制文件Wrenlet.exe;UpdateConfig.ini;Rar.exe;pbvm90.dll;到您的系统中即可。"));
+  ASSERT_EQ(outcome.files.size(), 2u);
+  EXPECT_EQ(outcome.files[0].name, "UpdateConfig.ini");
+  EXPECT_EQ(outcome.files[1].name, "Update.txt");
+  for (const release::FileOutcome& file : outcome.files) {
+    EXPECT_TRUE(file.created && file.written) << file.name;
+  }
+  EXPECT_EQ(read_bytes("UpdateConfig.ini"), created_config);
+  EXPECT_EQ(read_bytes("Update.txt"), created_descriptor);
+}
+
+// Each file is created or updated by itself; an update changes the keys in
+// place, and the database values count only when the file is created.
+TEST_F(Generate, EachFileIsUpdatedWhenItExists) {
+  const std::string config = "; kept\r\n[Main]\r\nProgramName=Old.exe\r\n[Database]\r\nDBMS=ODBC\r\n";
+  write_bytes("UpdateConfig.ini", config);
+  release::Values values = sales();
+  values[FieldId::dbms] = {"x", false};  // not written, so not refused either
+  Outcome outcome = release::generate(values);
+  ASSERT_EQ(outcome.status, Outcome::Status::written);
+  EXPECT_FALSE(outcome.files[0].created);
+  EXPECT_TRUE(outcome.files[1].created);
+  EXPECT_EQ(read_bytes("UpdateConfig.ini"),
+            "; kept\r\n[Main]\r\nProgramName=Sales.exe\r\n[Database]\r\nDBMS=ODBC\r\n[Update]\r\n"
+            "AutoUpdate=1\r\nURL=http://example.com/update/Update.txt\r\nVersion=1.5\r\n"
+            "LastUpdate=2024-03-02 09:05:07\r\n");
+
+  values[FieldId::latest_version].text = "2.3";
+  values[FieldId::note].text = "";
+  outcome = release::generate(values);
+  EXPECT_FALSE(outcome.files[1].created);
+  // Only the Note line is the key's: the note's second line stays as a line of its own.
+  EXPECT_EQ(read_bytes("Update.txt"), "[Update]\r\nVersion=2.3\r\nDate=2024-03-02\r\n"
+                                      "URL=http://example.com/update/sales.rar\r\nNote=\r\n" +
+                                          runtime::gbk("第二行\r\n"));
+}
+
+TEST_F(Generate, ARefusedCheckWritesNothing) {
+  release::Values values = sales();
+  values[FieldId::program].text = "Sales.com";
+  values[FieldId::note] = {"?", false};
+  Outcome outcome = release::generate(values);
+  EXPECT_EQ(outcome.status, Outcome::Status::check_failed);
+  ASSERT_TRUE(outcome.failure);
+  EXPECT_EQ(outcome.failure->field, FieldId::program);
+  EXPECT_EQ(outcome.message, runtime::gbk("程序名称必须为可执行文件，请重新输入！"));
+
+  values[FieldId::program].text = "Sales.exe";
+  outcome = release::generate(values);
+  EXPECT_EQ(outcome.status, Outcome::Status::check_failed);
+  EXPECT_EQ(outcome.failure->field, FieldId::note);
+  EXPECT_EQ(outcome.message, runtime::gbk("附加说明：含有无法保存的字符，请重新输入！"));
+  EXPECT_TRUE(outcome.files.empty());
+  EXPECT_FALSE(present("UpdateConfig.ini") || present("Update.txt"));
+}
+
+// Both writers run; the message names each file that could not be written.
+TEST_F(Generate, AFileThatCannotBeWrittenIsNamed) {
+  fs::create_directory("Update.txt");
+  Outcome outcome = release::generate(sales());
+  EXPECT_EQ(outcome.status, Outcome::Status::not_written);
+  EXPECT_EQ(outcome.message, runtime::gbk("无法写入Update.txt，请检查当前目录是否可写！"));
+  EXPECT_TRUE(outcome.files[0].written);
+  EXPECT_FALSE(outcome.files[1].written);
+
+  fs::remove("UpdateConfig.ini");
+  fs::create_directory("UpdateConfig.ini");
+  outcome = release::generate(sales());
+  EXPECT_EQ(outcome.message, runtime::gbk("无法写入UpdateConfig.ini、Update.txt，请检查当前目录是否可写！"));
+}
+
+TEST_F(Generate, ADryRunWritesNothingAndGivesWhatARunWrites) {
+  Outcome outcome = release::generate(sales(), true);
+  EXPECT_EQ(outcome.status, Outcome::Status::written);
+  EXPECT_FALSE(present("UpdateConfig.ini") || present("Update.txt"));
+  EXPECT_EQ(outcome.files[0].content, created_config);
+  EXPECT_EQ(outcome.files[1].content, created_descriptor);
+
+  ASSERT_EQ(release::generate(sales()).status, Outcome::Status::written);
+  release::Values next = sales();
+  next[FieldId::program_version].text = "1.6";
+  outcome = release::generate(next, true);
+  EXPECT_FALSE(outcome.files[0].created);
+  EXPECT_EQ(read_bytes("UpdateConfig.ini"), created_config);
+  ASSERT_EQ(release::generate(next).status, Outcome::Status::written);
+  EXPECT_EQ(outcome.files[0].content, read_bytes("UpdateConfig.ini"));
+}
+
+}  // namespace
