@@ -36,5 +36,5 @@ CliResult run_cli(const std::vector<std::string>& arguments, const std::string& 
   if (!folder.empty()) std::filesystem::current_path(folder);
   const test_support::ProcessResult run = test_support::run_process(program, arguments, input, environment);
   std::filesystem::current_path(here);
-  return {run.status, from_terminal(run.out), from_terminal(run.err)};
+  return {run.status, from_terminal(run.out), from_terminal(run.err), run.out};
 }

@@ -10,6 +10,7 @@ struct CliResult {
   int status = -1;
   std::string out;  // UTF-8
   std::string err;  // UTF-8
+  std::string bytes_out;  // standard output as it came: JSON is UTF-8 everywhere
 };
 
 CliResult run_cli(const std::vector<std::string>& arguments, const std::string& input = {},

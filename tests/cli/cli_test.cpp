@@ -145,7 +145,7 @@ TEST_F(Cli, DryRunWritesNothingAndPrintsWhatARunWouldWrite) {
   run = run_cli(with(next, {"--dry-run", "--json"}));
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(file("Update.txt"), created_descriptor);
-  const auto outcome = nlohmann::json::parse(run.out);
+  const auto outcome = nlohmann::json::parse(run.bytes_out);
   EXPECT_EQ(outcome["status"], "dry_run");
   EXPECT_EQ(outcome["files"][0]["content"], runtime::utf8_from_gbk(config).text);
   ASSERT_EQ(run_cli(next).status, 0);
@@ -165,7 +165,7 @@ TEST_F(Cli, ShowGivesBackWhatGenerateWrote) {
             "latest-version=2.22\ndate=2024-03-02\npackage-url=http://example.com/update/sales.rar\n"
             "note=打印修正\n");
   fs::create_directory("elsewhere");
-  const auto values = nlohmann::json::parse(run_cli({"show", "-C", "..", "--json"}, "", {}, "elsewhere").out);
+  const auto values = nlohmann::json::parse(run_cli({"show", "-C", "..", "--json"}, "", {}, "elsewhere").bytes_out);
   EXPECT_EQ(values.size(), 13u);
   EXPECT_EQ(values["program"], "销售.exe");
   EXPECT_EQ(values["note"], "打印修正");
@@ -187,7 +187,7 @@ TEST_F(Cli, PasswordComesFromTheEnvironmentOrStandardInput) {
 }
 
 TEST_F(Cli, JsonOutcomeNamesStatusFieldMessageFilesAndReport) {
-  auto outcome = nlohmann::json::parse(run_cli({"generate", "--json", "--update-url", "ftp://x"}).out);
+  auto outcome = nlohmann::json::parse(run_cli({"generate", "--json", "--update-url", "ftp://x"}).bytes_out);
   EXPECT_EQ(outcome["status"], "check_failed");
   EXPECT_EQ(outcome["exit_status"], 2);
   EXPECT_EQ(outcome["field"], "update-url");
@@ -196,7 +196,7 @@ TEST_F(Cli, JsonOutcomeNamesStatusFieldMessageFilesAndReport) {
 
   const CliResult run = run_cli(with(release_2_22, {"--json"}));
   EXPECT_EQ(run.status, 0);
-  outcome = nlohmann::json::parse(run.out);
+  outcome = nlohmann::json::parse(run.bytes_out);
   EXPECT_EQ(outcome["status"], "written");
   EXPECT_TRUE(outcome["field"].is_null());
   EXPECT_EQ(outcome["files"],

@@ -125,7 +125,13 @@ ProcessResult run_process(const std::string& program, const std::vector<std::str
 std::string program_beside_this_one(const std::string& name) {
   wchar_t path[MAX_PATH];
   GetModuleFileNameW(nullptr, path, MAX_PATH);
-  return (std::filesystem::path(path).parent_path() / (name + ".exe")).u8string();
+  const std::wstring program = (std::filesystem::path(path).parent_path() / wide(name + ".exe")).wstring();
+  const int size = WideCharToMultiByte(CP_UTF8, 0, program.data(), static_cast<int>(program.size()), nullptr, 0,
+                                       nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, program.data(), static_cast<int>(program.size()), utf8.data(), size, nullptr,
+                      nullptr);
+  return utf8;
 }
 
 #else
