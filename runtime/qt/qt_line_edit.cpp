@@ -10,6 +10,8 @@
 #include <QMimeData>
 #include <QPointer>
 
+#include <limits>
+
 namespace runtime::qt {
 namespace {
 
@@ -94,6 +96,12 @@ class LineEdit : public QLineEdit {
 
 }  // namespace
 
-QLineEdit* make_line_edit(QWidget* parent) { return new LineEdit(parent); }
+QLineEdit* make_line_edit(QWidget* parent) {
+  auto* edit = new LineEdit(parent);
+  // No length limit: Qt's default of 32767 characters would cut a long
+  // paste or a long pre-filled value short without a word.
+  edit->setMaxLength(std::numeric_limits<int>::max());
+  return edit;
+}
 
 }  // namespace runtime::qt

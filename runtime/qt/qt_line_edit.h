@@ -1,7 +1,7 @@
 #pragma once
-// The single-line edit on Qt: a QLineEdit that, like a Windows edit, keeps
-// only what comes before the first line break of a text the user pastes or
-// drops into it.
+// The single-line edit on Qt: a QLineEdit without a length limit that, like a
+// Windows edit, keeps only what comes before the first line break of a text
+// the user pastes or drops into it.
 #include <QLineEdit>
 
 namespace runtime::qt {
