@@ -2,11 +2,15 @@
 // required fields, and the check for text that GBK cannot store.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "release/checks.h"
 #include "runtime/gbk.h"
+#include "support/check_steps.h"
 
 namespace {
 
@@ -29,61 +33,47 @@ std::optional<release::CheckFailure> first_failed_check(const RequiredFields& f)
   return release::first_failed_check(values);
 }
 
-RequiredFields valid() {
-  return {"http://example.com/update/Update.txt", "Sales.exe", "1.5", "2.22", "2024-03-02",
-          "http://example.com/update/sales.rar"};
+// The required field that an edit holds.
+Field member_of(std::string_view name) {
+  const std::pair<const char*, Field> members[] = {
+      {"sle_1", &RequiredFields::sle_1}, {"sle_2", &RequiredFields::sle_2}, {"sle_6", &RequiredFields::sle_6},
+      {"sle_4", &RequiredFields::sle_4}, {"sle_5", &RequiredFields::sle_5}, {"sle_3", &RequiredFields::sle_3}};
+  for (const auto& [edit, member] : members) {
+    if (name == edit) return member;
+  }
+  throw std::out_of_range(std::string(name));
 }
 
-// The six fields in the order the checks visit them.
-const Field field_order[] = {&RequiredFields::sle_1, &RequiredFields::sle_2, &RequiredFields::sle_6,
-                             &RequiredFields::sle_4, &RequiredFields::sle_5, &RequiredFields::sle_3};
+RequiredFields valid() {
+  RequiredFields fields;
+  for (const char* name : check_steps::required_fields()) fields.*member_of(name) = check_steps::valid_text(name);
+  return fields;
+}
 
-int position_of(Field field) {
-  for (int i = 0; i < 6; ++i)
-    if (field_order[i] == field) return i;
+int position_of(std::string_view name) {
+  const auto order = check_steps::required_fields();
+  for (std::size_t i = 0; i < order.size(); ++i)
+    if (name == order[i]) return static_cast<int>(i);
   return -1;
 }
-
-struct Step {
-  int step;
-  Field field;
-  const char* field_name;
-  const char* failing_text;
-  const char* message;
-};
-
-const Step steps[] = {
-    {1, &RequiredFields::sle_1, "sle_1", "", "请输入更新地址！"},
-    {2, &RequiredFields::sle_1, "sle_1", "ftp://example.com/Update.txt", "更新地址格式错误，请重新输入！"},
-    {3, &RequiredFields::sle_2, "sle_2", "", "请输入程序名称！"},
-    {4, &RequiredFields::sle_2, "sle_2", "Sales.com", "程序名称必须为可执行文件，请重新输入！"},
-    {5, &RequiredFields::sle_6, "sle_6", "", "请输入程序版本！"},
-    {6, &RequiredFields::sle_6, "sle_6", "1.5a", "程序版本必须为数字，请重新输入！"},
-    {7, &RequiredFields::sle_4, "sle_4", "", "请输入最新版本！"},
-    {8, &RequiredFields::sle_4, "sle_4", "2,22", "最新版本必须为数字，请重新输入！"},
-    {9, &RequiredFields::sle_5, "sle_5", "", "请输入更新日期！"},
-    {10, &RequiredFields::sle_3, "sle_3", "", "请输入升级包下载地址！"},
-    {11, &RequiredFields::sle_3, "sle_3", "www.example.com/sales.rar", "升级包下载地址格式错误，请重新输入！"},
-    {12, &RequiredFields::sle_3, "sle_3", "http://example.com/sales.7z", "升级包必须是压缩文件，请重新输入！"},
-};
 
 TEST(FirstFailedCheck, AllValidPassesEveryStep) { EXPECT_FALSE(first_failed_check(valid())); }
 
 // Each step fails on its own; with every later field emptied as well, the
 // earlier step is still the one reported.
 TEST(FirstFailedCheck, ReportsTheFirstFailingStepWithItsFieldAndMessage) {
-  for (const Step& s : steps) {
+  for (const check_steps::Step& s : check_steps::steps()) {
     for (const bool later_fields_empty : {false, true}) {
       SCOPED_TRACE("step " + std::to_string(s.step) + (later_fields_empty ? ", later empty" : ""));
       RequiredFields fields = valid();
-      fields.*s.field = s.failing_text;
+      fields.*member_of(s.field) = s.failing_text;
       if (later_fields_empty) {
-        for (int i = position_of(s.field) + 1; i < 6; ++i) fields.*field_order[i] = "";
+        for (int i = position_of(s.field) + 1; i < 6; ++i) fields.*member_of(check_steps::required_fields()[i]) = "";
       }
       const auto failure = first_failed_check(fields);
       ASSERT_TRUE(failure);
       EXPECT_EQ(failure->step, s.step);
-      EXPECT_EQ(release::field(failure->field).control, std::string(s.field_name));
+      EXPECT_EQ(release::field(failure->field).control, std::string(s.field));
       EXPECT_EQ(failure->message, runtime::gbk(s.message));
     }
   }
