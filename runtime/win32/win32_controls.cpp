@@ -3,7 +3,9 @@
 #include <map>
 #include <string>
 
+#include "runtime/gbk.h"
 #include "runtime/toolkit.h"
+#include "runtime/win32/control_ids.h"
 #include "runtime/win32/win32_native.h"
 #include "runtime/window_units.h"
 
@@ -121,8 +123,13 @@ NativeControlPtr control_create(Window& parent, const ControlProperties& propert
   if (!cls.window_class) return nullptr;
   NativeWindow& window = parent.native();
   const PixelRect rect = parent.units().rect(properties.x, properties.y, properties.width, properties.height);
-  const HWND hwnd = CreateWindowExW(cls.ex_style, cls.window_class, L"", cls.style, rect.x, rect.y, rect.width,
-                                    rect.height, window.hwnd, nullptr, GetModuleHandleW(nullptr), nullptr);
+  // Made with its text and, as the next control of the window, its ID;
+  // window_arrange corrects the ID should the array differ.
+  const std::wstring text = win32::wide(utf8_from_gbk(properties.text).text);
+  const auto id = static_cast<INT_PTR>(win32::first_control_id + window.controls_made++);
+  const HWND hwnd = CreateWindowExW(cls.ex_style, cls.window_class, text.c_str(), cls.style, rect.x, rect.y,
+                                    rect.width, rect.height, window.hwnd, reinterpret_cast<HMENU>(id),
+                                    GetModuleHandleW(nullptr), nullptr);
   if (!hwnd) return nullptr;
   auto* control = new NativeControl{};
   control->hwnd = hwnd;
@@ -148,6 +155,7 @@ std::string control_text(const NativeControl& control) {
 void control_set_text(NativeControl& control, std::string_view utf8) {
   std::wstring text = win32::wide(utf8);
   if (control.multiline) text = with_crlf(text);
+  if (win32::utf8(text) == control_text(control)) return;  // spares a round trip to the window system
   SetWindowTextW(control.hwnd, text.c_str());
 }
 

@@ -28,6 +28,7 @@ struct NativeWindow {
   Window* owner = nullptr;
   std::map<std::wstring, HFONT> fonts;  // by face, height and weight; the window's to delete
   std::vector<std::string> names;       // control names by ID, from first_control_id on
+  int controls_made = 0;
   std::vector<HWND> tab_chain;
   int default_id = 0;
   int cancel_id = 0;
@@ -57,14 +58,23 @@ HBRUSH back_brush(NativeControl& control);
 // The window's font for these properties, made on first use.
 HFONT window_font(NativeWindow& window, const Font& font, double logical_dpi);
 
-// Moves the focus to a control the way the dialog manager does (the default
-// button follows, an edit's text is selected); before the window is shown,
-// remembers it for window_show.
+// Moves the focus to a control the way the dialog manager does (an edit's
+// text is selected); before the window is shown, remembers it for
+// window_show.
 void focus_control(NativeWindow& window, HWND control);
 
-// Notes which control of ours has the focus now, so that the window can give
-// it back when it gets the focus itself (after a restore, say).
+// Gives the focus back to the control of the window that had it last;
+// false when there is none.
+bool restore_focus(NativeWindow& window);
+
+// Notes which control of ours has the focus now, after each message: the
+// window gives it back when it gets the focus itself, and a focused push
+// button is the one Enter presses (drawn as the default), as in a dialog.
 void note_focus();
+
+// Tab, Shift+Tab and Esc on a window of ours, handled before the dialog
+// manager sees them; false for every other message.
+bool form_key(const MSG& msg);
 
 // Runs the clicked event of the button with this ID (IDOK: the default
 // button, IDCANCEL: the cancel button); false when no button has it.

@@ -1,7 +1,8 @@
-// Windows on Win32: each runtime window is a modeless dialog of our own
-// class, so that the dialog manager gives it Enter, the default button, the
-// mnemonics and the focus kept across activations. Controls are added as
-// child windows after it is made (runtime/win32/win32_controls.cpp).
+// Windows on Win32: each runtime window is a top-level window of our own
+// class with the controls as child windows (runtime/win32/win32_controls.cpp).
+// The message loop hands its keys to the dialog manager (IsDialogMessage),
+// which asks the window for its default button; runtime/win32/win32_focus.cpp
+// keeps the focus and the default button as a dialog would.
 #include <algorithm>
 #include <utility>
 
@@ -47,6 +48,8 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
         // Buttons report BN_CLICKED; Enter and Esc come as IDOK and IDCANCEL.
         if (HIWORD(wparam) == BN_CLICKED && win32::click(*window, LOWORD(wparam))) return 0;
         break;
+      case DM_GETDEFID:  // the dialog manager, for Enter
+        return window->default_id ? MAKELRESULT(window->default_id, DC_HASDEFID) : 0;
       case WM_CLOSE:
         close(*window);
         return 0;
@@ -56,24 +59,16 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
           return brush;
         break;
       case WM_SETFOCUS:
-        // The window itself got the focus back: the control that had it
-        // last takes it again, as before the window lost it.
-        if (IsWindow(window->last_focus) && IsChild(hwnd, window->last_focus) && IsWindowVisible(window->last_focus)) {
-          SetFocus(window->last_focus);
-          return 0;
-        }
+        // The window itself got the focus (on activation, after a restore):
+        // the control that had it last takes it again.
+        if (win32::restore_focus(*window)) return 0;
         break;
-      case WM_CTLCOLORDLG:
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
       default:
         break;
     }
   }
-  return DefDlgProcW(hwnd, message, wparam, lparam);
+  return DefWindowProcW(hwnd, message, wparam, lparam);
 }
-
-// The dialog procedure has nothing to add to the class's window procedure.
-INT_PTR CALLBACK dialog_procedure(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
 void register_class() {
   static const bool registered = [] {
@@ -81,7 +76,6 @@ void register_class() {
     wc.cbSize = sizeof wc;
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = window_procedure;
-    wc.cbWndExtra = DLGWINDOWEXTRA;  // a dialog class: DefDlgProc keeps its state there
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.hIcon = LoadIconW(nullptr, MAKEINTRESOURCEW(32512));  // IDI_APPLICATION
     wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
@@ -93,23 +87,13 @@ void register_class() {
 }
 
 DWORD window_style(const WindowProperties& p) {
-  DWORD style = WS_OVERLAPPED | WS_CLIPSIBLINGS;
+  DWORD style = WS_OVERLAPPED;
   if (p.titlebar) style |= WS_CAPTION;
   if (p.controlmenu) style |= WS_SYSMENU;
   if (p.minbox) style |= WS_MINIMIZEBOX;
   if (p.maxbox) style |= WS_MAXIMIZEBOX;
   if (p.resizable) style |= WS_THICKFRAME;
   return style;
-}
-
-// An empty in-memory dialog template of our class: style, no controls, no
-// menu, the class name and an empty title; the size is set in pixels later.
-std::vector<WORD> dialog_template(DWORD style) {
-  std::vector<WORD> words = {LOWORD(style), HIWORD(style), 0, 0, 0, 0, 0, 0, 0, 0};
-  for (const wchar_t* c = window_class; *c; ++c) words.push_back(static_cast<WORD>(*c));
-  words.push_back(0);  // end of the class name
-  words.push_back(0);  // empty title
-  return words;
 }
 
 }  // namespace
@@ -140,29 +124,6 @@ NativeWindow* last_shown_window() {
   return nullptr;
 }
 
-void focus_control(NativeWindow& window, HWND control) {
-  if (!IsWindowVisible(window.hwnd)) {
-    window.pending_focus = control;
-    return;
-  }
-  SendMessageW(window.hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
-}
-
-void note_focus() {
-  const HWND focus = GetFocus();
-  NativeWindow* window = window_holding(focus);
-  if (window && focus != window->hwnd) window->last_focus = focus;
-}
-
-bool click(NativeWindow& window, int id) {
-  if (id == IDOK) id = window.default_id;
-  if (id == IDCANCEL) id = window.cancel_id;
-  const int index = id - first_control_id;
-  if (index < 0 || index >= static_cast<int>(window.names.size())) return false;
-  window.owner->handle_click(window.names[static_cast<std::size_t>(index)]);
-  return true;
-}
-
 }  // namespace win32
 
 namespace toolkit {
@@ -170,28 +131,19 @@ namespace toolkit {
 NativeWindowPtr window_create(Window& owner) {
   register_class();
   const WindowProperties& p = owner.properties();
-  const std::vector<WORD> words = dialog_template(window_style(p));
-  const HWND hwnd = CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
-                                               reinterpret_cast<const DLGTEMPLATE*>(words.data()), nullptr,
-                                               dialog_procedure, 0);
+  // The client area the units give, whatever frame this system draws.
+  const DWORD style = window_style(p);
+  const PixelSize client = owner.units().client_size(p.width, p.height);
+  RECT outer{0, 0, client.width, client.height};
+  AdjustWindowRectEx(&outer, style, FALSE, 0);
+  const HWND hwnd = CreateWindowExW(0, window_class, win32::wide(utf8_from_gbk(p.title).text).c_str(), style, 0, 0,
+                                    outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
+                                    GetModuleHandleW(nullptr), nullptr);
   auto* window = new NativeWindow{};
   window->hwnd = hwnd;
   window->owner = &owner;
   windows().push_back(window);
   SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
-
-  SetWindowTextW(hwnd, win32::wide(utf8_from_gbk(p.title).text).c_str());
-  const HICON icon = LoadIconW(nullptr, MAKEINTRESOURCEW(32512));  // the standard application icon
-  SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-  SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-
-  // The client area the units give, whatever frame this system draws.
-  const PixelSize client = owner.units().client_size(p.width, p.height);
-  RECT outer{0, 0, client.width, client.height};
-  AdjustWindowRectEx(&outer, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)), FALSE,
-                     static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
-  SetWindowPos(hwnd, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   return NativeWindowPtr(window);
 }
 
@@ -199,7 +151,9 @@ void window_arrange(Window& window, const Arrangement& arrangement) {
   NativeWindow& native = window.native();
   native.names.clear();
   for (std::size_t i = 0; i < window.control.size(); ++i) {
-    SetWindowLongPtrW(window.control[i]->native().hwnd, GWLP_ID, win32::first_control_id + static_cast<LONG_PTR>(i));
+    const HWND hwnd = window.control[i]->native().hwnd;
+    const int id = win32::first_control_id + static_cast<int>(i);
+    if (GetDlgCtrlID(hwnd) != id) SetWindowLongPtrW(hwnd, GWLP_ID, id);
     native.names.push_back(window.control[i]->name());
   }
   const auto id_of = [&window](const Control* control) {
@@ -208,19 +162,19 @@ void window_arrange(Window& window, const Arrangement& arrangement) {
   };
 
   // Child windows are drawn and hit in their z-order; it serves the stacking
-  // only, as Tab follows the chain below (runtime/win32/win32_application.cpp).
-  HWND above = HWND_TOP;
+  // only, as Tab follows the chain below (runtime/win32/win32_focus.cpp).
+  // Only the controls out of place move.
+  HWND above = nullptr;
   for (const Control* control : arrangement.top_to_bottom) {
-    SetWindowPos(control->native().hwnd, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    above = control->native().hwnd;
+    const HWND hwnd = control->native().hwnd;
+    if (GetWindow(hwnd, GW_HWNDPREV) != above)
+      SetWindowPos(hwnd, above ? above : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    above = hwnd;
   }
   native.tab_chain.clear();
   for (const Control* control : arrangement.tab_chain) native.tab_chain.push_back(control->native().hwnd);
 
-  if (arrangement.default_button) {
-    native.default_id = id_of(arrangement.default_button);
-    SendMessageW(native.hwnd, DM_SETDEFID, static_cast<WPARAM>(native.default_id), 0);
-  }
+  if (arrangement.default_button) native.default_id = id_of(arrangement.default_button);
   if (arrangement.cancel_button) native.cancel_id = id_of(arrangement.cancel_button);
   if (!native.tab_chain.empty()) win32::focus_control(native, native.tab_chain.front());
 }

@@ -79,7 +79,8 @@ TEST_F(FormKeysTest, PasswordFieldTakesWhatIsTypedAndAPasteKeepsOnlyItsFirstLine
 }
 
 // Each way out ends the program at once with exit code 0, asks nothing and
-// writes nothing, wherever the focus is.
+// writes nothing (generate would have refused with a box), wherever the
+// focus is.
 struct WayOut {
   const char* name;
   const char* focus;  // where the focus is first
@@ -92,6 +93,13 @@ const WayOut ways_out[] = {
     {"EscInTheNote", "mle_1", [](const KestrelProcess& p) { p.press(VK_ESCAPE); }},
     {"AltXInAnEdit", "sle_3", [](const KestrelProcess& p) { p.press('X', {VK_MENU}); }},
     {"ExitButton", "sle_1", [](const KestrelProcess& p) { p.click("cb_2"); }},
+    // Enter presses the focused button, not the default one.
+    {"EnterOnTheExitButton", "mle_1",
+     [](const KestrelProcess& p) {
+       p.move_focus(VK_TAB, {VK_SHIFT});
+       EXPECT_EQ(p.focused(), "cb_2");
+       p.press(VK_RETURN);
+     }},
     {"CloseCommand", "sle_5",
      [](const KestrelProcess& p) { PostMessageW(p.form(), WM_SYSCOMMAND, SC_CLOSE, 0); }},
 };
