@@ -9,6 +9,7 @@ import statistics
 import sys
 
 from report_text import analysis_lines, fidelity_rows
+from report_windows import add_windows_analysis, windows_startup_section
 
 SIZE_NAMES = {1024: "1 KB", 10240: "10 KB", 102400: "100 KB", 1048576: "1 MB", 10485760: "10 MB"}
 UNIT = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
@@ -361,6 +362,7 @@ class Report:
         self.cli_section()
         self.peer_section()
         self.startup_section()
+        windows_startup_section(self)
         body, self.lines = self.lines, []
         self.add("# Benchmarks", "",
                  "Written by `bench/run` (one command: installs what is missing, builds with "
@@ -370,7 +372,7 @@ class Report:
                  "counts beside them are the steadier figures.", "", "## Targets", "")
         self.table(["target", "limit", "measured", "ratio", "verdict"],
                    [(t[0], t[1], t[2], t[3], verdict(t[4])) for t in self.targets])
-        self.add(*analysis_lines(self))
+        self.add(*add_windows_analysis(analysis_lines(self), self))
         self.lines += body
         with open(out_file, "w") as f:
             f.write("\n".join(self.lines).rstrip() + "\n")
