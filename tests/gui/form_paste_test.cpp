@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
+#include <stdexcept>
 #include <string>
 
 #include "files/client_config.h"
@@ -107,6 +108,13 @@ class FormPasteTest : public FormTest, public ::testing::WithParamInterface<Way>
     return {};
   }
 
+  runtime::Control& named(const std::string& name) {
+    for (runtime::Control* control : window->control) {
+      if (control->name() == name) return *control;
+    }
+    throw std::invalid_argument(name);
+  }
+
   // The edit holds "<>" with the cursor between the two.
   QWidget* prepare(runtime::Control& edit) {
     type(edit, "<>");
@@ -125,7 +133,7 @@ TEST_P(FormPasteTest, SingleLineEditsKeepWhatComesBeforeTheFirstLineBreak) {
   open_form();
   for (const expected_form::Control& row : expected_form::controls()) {
     if (std::string(row.kind) != "singlelineedit") continue;
-    runtime::Control& edit = *window->control[&row - expected_form::controls().data()];
+    runtime::Control& edit = named(row.name);
     for (const Pasted& p : pasted_texts) {
       SCOPED_TRACE(row.name + (" pasting #" + std::to_string(&p - pasted_texts)));
       paste(prepare(edit), p.text);

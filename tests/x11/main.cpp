@@ -56,6 +56,9 @@ int main(int argc, char** argv) {
   }
   setenv("DISPLAY", (":" + std::to_string(display)).c_str(), 1);
   setenv("QT_QPA_PLATFORM", "xcb", 1);
+  // No session bus goes with this server; without this, D-Bus would try to
+  // start one on it (and leak in the attempt).
+  setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
   int result;
   {
     QApplication application(argc, argv);

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 #include "form_fixture.h"
@@ -46,7 +47,15 @@ std::string window_property(xcb_window_t window, const char* name) {
   return value;
 }
 
-class X11FormTest : public FormTest {};
+class X11FormTest : public FormTest {
+ protected:
+  runtime::Control& named(const std::string& name) {
+    for (runtime::Control* control : window->control) {
+      if (control->name() == name) return *control;
+    }
+    throw std::invalid_argument(name);
+  }
+};
 
 // The boxes of the form have the empty title; Qt would show the
 // application's name instead, in the title bar too, which draws from these.
@@ -89,7 +98,7 @@ TEST_F(X11FormTest, MiddleClickPastesTheSelectionUpToItsFirstLineBreak) {
   for (const expected_form::Control& row : expected_form::controls()) {
     if (!expected_form::is_edit(row)) continue;
     SCOPED_TRACE(row.name);
-    runtime::Control& edit = *window->control[&row - expected_form::controls().data()];
+    runtime::Control& edit = named(row.name);
     type(edit, "<>");
     // Clicked between the two characters.
     QWidget* target = runtime::qt::widget(edit);
