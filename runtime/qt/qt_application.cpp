@@ -1,6 +1,5 @@
 // The Qt application for the length of a run, and its event loop.
 #include <QApplication>
-#include <QMessageBox>
 #include <QScreen>
 
 #include "runtime/toolkit.h"
@@ -24,15 +23,6 @@ void quit() { QCoreApplication::exit(0); }
 double screen_logical_dpi() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   return screen ? screen->logicalDotsPerInch() : 96.0;
-}
-
-void message_box_show(const std::string& title_utf8, const std::string& text_utf8) {
-  QMessageBox box(QApplication::activeWindow());
-  box.setWindowTitle(QString::fromStdString(title_utf8));
-  box.setTextFormat(Qt::PlainText);
-  box.setText(QString::fromStdString(text_utf8));
-  box.setStandardButtons(QMessageBox::Ok);
-  box.exec();
 }
 
 }  // namespace runtime::toolkit

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 
+#include "runtime/qt/qt_line_edit.h"
 #include "runtime/qt/qt_native.h"
 #include "runtime/toolkit.h"
 #include "runtime/window_units.h"
@@ -37,7 +38,7 @@ QFont qt_font(const Font& font, double logical_dpi) {
 }
 
 QWidget* make_singlelineedit(const ControlProperties& p, QWidget* parent) {
-  auto* edit = new QLineEdit(parent);
+  QLineEdit* edit = qt::make_line_edit(parent);
   edit->setFrame(p.borderstyle != 0);
   if (p.password) edit->setEchoMode(QLineEdit::Password);
   return edit;

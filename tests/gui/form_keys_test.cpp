@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <ostream>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -12,43 +13,14 @@
 #include "form_fixture.h"
 #include "runtime/gbk.h"
 #include "runtime/qt/qt_native.h"
+#include "support/expected_form.h"
 
 namespace test_support {
 namespace {
 
-struct TabStop {
-  const char* name;
-  const char* kind;  // "edit", "button" or "other" (labels and group boxes)
-  int taborder;
-};
-
-// The controls in array order with their taborder.
-const TabStop controls[] = {
-    {"sle_12", "edit", 50},  {"st_30", "other", 0},  {"sle_11", "edit", 50}, {"st_29", "other", 0},
-    {"sle_10", "edit", 40},  {"st_28", "other", 0},  {"sle_9", "edit", 70},  {"st_27", "other", 0},
-    {"sle_8", "edit", 60},   {"st_26", "other", 0},  {"sle_7", "edit", 50},  {"st_25", "other", 0},
-    {"st_24", "other", 0},   {"st_23", "other", 0},  {"st_22", "other", 0},  {"st_21", "other", 0},
-    {"st_20", "other", 0},   {"st_19", "other", 0},  {"st_18", "other", 0},  {"st_17", "other", 0},
-    {"cb_2", "button", 50},  {"cb_1", "button", 40}, {"mle_1", "edit", 50},  {"st_16", "other", 0},
-    {"st_15", "other", 0},   {"st_14", "other", 0},  {"st_13", "other", 0},  {"sle_5", "edit", 40},
-    {"st_12", "other", 0},   {"st_11", "other", 0},  {"st_10", "other", 0},  {"st_8", "other", 0},
-    {"st_7", "other", 0},    {"st_6", "other", 0},   {"st_5", "other", 0},   {"sle_2", "edit", 30},
-    {"st_4", "other", 0},    {"st_3", "other", 0},   {"st_2", "other", 0},   {"sle_1", "edit", 20},
-    {"st_1", "other", 0},    {"gb_1", "other", 10},  {"gb_2", "other", 20},  {"sle_3", "edit", 40},
-    {"sle_4", "edit", 30},   {"st_9", "other", 0},   {"gb_3", "other", 30},  {"sle_6", "edit", 40},
-};
-
-// Edits and buttons by ascending taborder, ties in array order.
 std::vector<std::string> expected_tab_chain() {
-  std::vector<TabStop> stops;
-  for (const TabStop& stop : controls) {
-    if (std::string(stop.kind) != "other" && stop.taborder > 0) stops.push_back(stop);
-  }
-  std::stable_sort(stops.begin(), stops.end(),
-                   [](const TabStop& a, const TabStop& b) { return a.taborder < b.taborder; });
-  std::vector<std::string> names;
-  for (const TabStop& stop : stops) names.push_back(stop.name);
-  return names;
+  const std::span<const char* const> chain = expected_form::tab_chain();
+  return {chain.begin(), chain.end()};
 }
 
 class FormKeysTest : public FormTest {
@@ -101,9 +73,10 @@ TEST_F(FormKeysTest, ShiftTabVisitsTheSameStopsBackwards) {
 
 TEST_F(FormKeysTest, LabelsAndGroupBoxesNeverTakeTheFocus) {
   open_form();
-  for (const TabStop& stop : controls) {
-    const bool focusable = runtime::qt::widget(named(stop.name))->focusPolicy() != Qt::NoFocus;
-    EXPECT_EQ(focusable, std::string(stop.kind) != "other") << stop.name;
+  for (const expected_form::Control& row : expected_form::controls()) {
+    const std::string kind = row.kind;
+    const bool focusable = runtime::qt::widget(named(row.name))->focusPolicy() != Qt::NoFocus;
+    EXPECT_EQ(focusable, kind != "statictext" && kind != "groupbox") << row.name;
   }
 }
 

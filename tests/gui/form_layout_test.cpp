@@ -11,12 +11,14 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "form_fixture.h"
 #include "runtime/window_units.h"
 #include "runtime/qt/qt_native.h"
+#include "support/expected_form.h"
 
 namespace test_support {
 namespace {
@@ -38,9 +40,21 @@ const PixelBox rects_at_96_dpi[] = {
 constexpr int outer_width_96 = 929;
 constexpr int outer_height_96 = 346;
 
-const char* const fields[] = {"sle_1", "sle_2", "sle_3", "sle_4",  "sle_5",  "sle_6", "sle_7",
-                              "sle_8", "sle_9", "sle_10", "sle_11", "sle_12", "mle_1"};
-const char* const markers[] = {"st_2", "st_5", "st_21", "st_11", "st_14", "st_15"};
+// The edits, and the red markers beside the required ones.
+std::vector<const char*> fields() {
+  std::vector<const char*> names;
+  for (const expected_form::Control& row : expected_form::controls()) {
+    if (expected_form::is_edit(row)) names.push_back(row.name);
+  }
+  return names;
+}
+std::vector<const char*> markers() {
+  std::vector<const char*> names;
+  for (const expected_form::Control& row : expected_form::controls()) {
+    if (row.textcolor == expected_form::red) names.push_back(row.name);
+  }
+  return names;
+}
 
 class FormLayoutTest : public FormTest {
  protected:
@@ -158,15 +172,8 @@ TEST(WindowUnitsTest, PixelsScaleWithTheLogicalDpi) {
 }
 
 TEST_F(FormLayoutTest, BroughtToTopControlsLieAboveTheOthersAndEarlierAboveLater) {
-  const std::vector<std::string> expected_top_down = {
-      // bringtotop, in array order
-      "sle_12", "sle_11", "sle_10", "sle_9", "sle_8", "sle_7", "st_13", "sle_5", "sle_3", "sle_4",
-      "st_9", "sle_6",
-      // the others, in array order
-      "st_30", "st_29", "st_28", "st_27", "st_26", "st_25", "st_24", "st_23", "st_22", "st_21",
-      "st_20", "st_19", "st_18", "st_17", "cb_2", "cb_1", "mle_1", "st_16", "st_15", "st_14", "st_12",
-      "st_11", "st_10", "st_8", "st_7", "st_6", "st_5", "sle_2", "st_4", "st_3", "st_2", "sle_1",
-      "st_1", "gb_1", "gb_2", "gb_3"};
+  const std::span<const char* const> stacking = expected_form::top_to_bottom();
+  const std::vector<std::string> expected_top_down(stacking.begin(), stacking.end());
   // The parent keeps its children bottom to top.
   std::vector<std::string> top_down;
   const QObjectList& children = runtime::qt::widget(*window)->children();
@@ -177,7 +184,7 @@ TEST_F(FormLayoutTest, BroughtToTopControlsLieAboveTheOthersAndEarlierAboveLater
 }
 
 TEST_F(FormLayoutTest, NoFieldIsHiddenByItsLabelOrGroupBox) {
-  for (const char* name : fields) {
+  for (const char* name : fields()) {
     QWidget* field = widget(name);
     const QRect r = field->geometry();
     for (const QPoint point : {r.center(), QPoint(r.left() + 1, r.center().y()),
@@ -220,7 +227,7 @@ TEST_F(FormLayoutTest, FontsAreNinePointSongWithBoldGroupBoxCaptions) {
 }
 
 TEST_F(FormLayoutTest, MarkersAreRedTheDatabaseHeadingBlueAndGroupBoxCaptionsNavy) {
-  for (const char* marker : markers) {
+  for (const char* marker : markers()) {
     EXPECT_EQ(widget(marker)->palette().color(QPalette::WindowText), QColor(255, 0, 0)) << marker;
   }
   EXPECT_EQ(widget("st_24")->palette().color(QPalette::WindowText), QColor(0, 0, 255));
