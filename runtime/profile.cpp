@@ -388,7 +388,7 @@ std::string profile_read(std::string_view file, std::string_view section, std::s
     return std::string(default_value);
   }
   const profile::Lookup found = profile::find_key(content, section, key);
-  return std::string(found.key_found ? profile::unquote(found.raw_value) : default_value);
+  return std::string(found.has_value ? profile::unquote(found.raw_value) : default_value);
 }
 
 bool profile_write(std::string_view file, std::string_view section, std::string_view key,
@@ -410,7 +410,7 @@ std::string ProfileText::read(std::string_view section, std::string_view key,
                               std::string_view default_value) const {
   if (profile::utf16_byte_order_mark(content_)) return std::string(default_value);
   const profile::Lookup found = profile::find_key(content_, section, key);
-  return std::string(found.key_found ? profile::unquote(found.raw_value) : default_value);
+  return std::string(found.has_value ? profile::unquote(found.raw_value) : default_value);
 }
 
 void ProfileText::write(std::string_view section, std::string_view key, std::string_view value) {

@@ -14,15 +14,19 @@ namespace runtime {
 // names, around "=" and around the value are ignored; a value wrapped in one
 // pair of matching quotes (" or ') is given without them; a line that begins
 // with ";" is never a key; the first matching section, and in it the first
-// matching key, wins.
+// matching key, wins. As the Windows profile API reads them, a line "[name"
+// without its "]" is no section header (the lines below it stay in the
+// section above), and a line without "=" is its key with no value: it gives
+// `default_value` and hides later lines of that key in the section.
 std::string profile_read(std::string_view file, std::string_view section, std::string_view key,
                          std::string_view default_value);
 
 // Sets `key` in `section` of `file` to `value`, written unchanged. Replaces
-// the value in the key's own line, adds a missing key after the last key line
-// of its section, adds a missing section at the end of the file, creates a
-// missing file. The new content is written beside the file and renamed into
-// place, so the file is always either the old one or the new one, whole.
+// the value in the key's own line (a key line without "=" gets "=" and the
+// value), adds a missing key after the last key line of its section, adds a
+// missing section at the end of the file, creates a missing file. The new
+// content is written beside the file and renamed into place, so the file is
+// always either the old one or the new one, whole.
 // Returns true when the file now holds the value.
 bool profile_write(std::string_view file, std::string_view section, std::string_view key,
                    std::string_view value);

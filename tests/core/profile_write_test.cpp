@@ -73,8 +73,8 @@ TEST_F(ProfileWrite, ReplacingAValueKeepsEveryOtherByte) {
 TEST_F(ProfileWrite, MissingKeyGoesAfterTheLastKeyLineOfItsSection) {
   EXPECT_EQ(edited("[a]\r\nx=1\r\ny=2\r\n\r\n; note\r\n;z=9\r\n[b]\r\nz=8\r\n", "A", "z", "3"),
             "[a]\r\nx=1\r\ny=2\r\nz=3\r\n\r\n; note\r\n;z=9\r\n[b]\r\nz=8\r\n");
-  // Lines without "=" are not key lines.
-  EXPECT_EQ(edited("[a]\r\nx=1\r\nstray text\r\n", "a", "z", "3"), "[a]\r\nx=1\r\nz=3\r\nstray text\r\n");
+  // A line without "=" is a key line too (a key without a value).
+  EXPECT_EQ(edited("[a]\r\nx=1\r\nstray text\r\n\r\n", "a", "z", "3"), "[a]\r\nx=1\r\nstray text\r\nz=3\r\n\r\n");
   // No key line: right after the header.
   EXPECT_EQ(edited("[a]\r\n; c\r\n\r\n[b]\r\n", "a", "z", "3"), "[a]\r\nz=3\r\n; c\r\n\r\n[b]\r\n");
   // A last line without a line end first gets one.
@@ -82,6 +82,23 @@ TEST_F(ProfileWrite, MissingKeyGoesAfterTheLastKeyLineOfItsSection) {
   EXPECT_EQ(edited("[a]", "a", "z", "3"), "[a]\r\nz=3\r\n");
   // Into the first section of the name only.
   EXPECT_EQ(edited("[a]\nx=1\n[a]\ny=2\n", "a", "y", "3"), "[a]\nx=1\ny=3\n[a]\ny=2\n");
+}
+
+// Hand-edited shapes that the Windows profile API reads in its own way: the
+// edit lands where the API, and so the update client, reads the key.
+TEST_F(ProfileWrite, UnclosedHeaderAndKeyLineWithoutEqualsAreEditedAsTheApiReadsThem) {
+  // "[Update" is no header: the key goes into a real [Update] at the end,
+  // and a key of the section above is found below that line.
+  EXPECT_EQ(edited("[Main]\r\nP=1\r\n[Update\r\nURL=old\r\n", "Update", "URL", "new"),
+            "[Main]\r\nP=1\r\n[Update\r\nURL=old\r\n[Update]\r\nURL=new\r\n");
+  EXPECT_EQ(edited("[Main]\r\nP=1\r\n[Update\r\nURL=old\r\n", "Main", "URL", "new"),
+            "[Main]\r\nP=1\r\n[Update\r\nURL=new\r\n");
+  // A key line without "=" is the key: it gets "=" and the value, and the
+  // later line of the key stays as it was.
+  EXPECT_EQ(edited("[Update]\r\nVersion\r\nVersion=1.0\r\n", "Update", "Version", "2.0"),
+            "[Update]\r\nVersion=2.0\r\nVersion=1.0\r\n");
+  EXPECT_EQ(edited("[u]\r\n  version \t\r\nz=1\r\n", "U", "VERSION", "2"), "[u]\r\n  version=2\r\nz=1\r\n");
+  EXPECT_EQ(edited("[u]\nk", "u", "k", ""), "[u]\nk=");
 }
 
 TEST_F(ProfileWrite, MissingSectionGoesAtTheEnd) {
