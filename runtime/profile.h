@@ -26,8 +26,9 @@ std::string profile_read(std::string_view file, std::string_view section, std::s
 // value), adds a missing key after the last key line of its section, adds a
 // missing section at the end of the file, creates a missing file. The new
 // content is written beside the file and renamed into place, so the file is
-// always either the old one or the new one, whole.
-// Returns true when the file now holds the value.
+// always either the old one or the new one, whole. A missing file is created
+// only while no file has its name: one that appears meanwhile is edited
+// instead. Returns true when the file now holds the value.
 bool profile_write(std::string_view file, std::string_view section, std::string_view key,
                    std::string_view value);
 
@@ -52,6 +53,8 @@ using ProfileEdits = std::function<void(ProfileText&)>;
 // it. The bytes are those that the same profile_read and profile_write calls
 // would give one after another; but afterwards the file holds all of the
 // writes, or (false) is exactly as it was. Other cooperating writers wait.
+// `edits` runs once more, on that file, when a file appears while a
+// missing one is being created.
 bool profile_update(std::string_view file, const ProfileEdits& edits);
 
 // The content that profile_update would write, without writing anything;

@@ -3,14 +3,11 @@
 #include <sstream>
 
 #include "runtime/file_system.h"
+#include "runtime/temporary_file.h"
 #include "runtime/text_file.h"
 
 #ifdef _WIN32
 #include <windows.h>
-#else
-#include <unistd.h>
-
-#include <cerrno>
 #endif
 
 namespace runtime {
@@ -30,11 +27,8 @@ bool place_new(std::string_view staged, std::string_view name) {
 #ifdef _WIN32
   return MoveFileExW(wide_file_name(staged).c_str(), wide_file_name(name).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
 #else
-  // A hard link fails when the name exists, so another program's file is
-  // never replaced; the staging name is dropped afterwards.
-  if (::link(std::string(staged).c_str(), std::string(name).c_str()) != 0) return false;
-  ::unlink(std::string(staged).c_str());
-  return true;
+  // Never over another program's file (see temporary::place_new).
+  return temporary::place_new(native_path(staged), native_path(name)) == temporary::Placed::placed;
 #endif
 }
 
