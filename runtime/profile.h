@@ -28,7 +28,8 @@ std::string profile_read(std::string_view file, std::string_view section, std::s
 // content is written beside the file and renamed into place, so the file is
 // always either the old one or the new one, whole. A missing file is created
 // only while no file has its name: one that appears meanwhile is edited
-// instead. Returns true when the file now holds the value.
+// instead. Temporaries of the file that writers killed midway left beside it
+// are removed. Returns true when the file now holds the value.
 bool profile_write(std::string_view file, std::string_view section, std::string_view key,
                    std::string_view value);
 

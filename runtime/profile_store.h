@@ -35,7 +35,8 @@ bool read_file(const std::filesystem::path& file, std::string& content);
 // is written beside the file, flushed and renamed into place, so the file
 // is always the old one or the new one, whole. A missing file is created so
 // that a file of that name made meanwhile is never replaced: the plan is
-// then made again, from that file.
+// then made again, from that file. Stale temporaries of the file that no
+// running writer holds are removed first.
 bool write_file(const std::filesystem::path& target, const Planner& plan);
 
 // True, once, when a test has asked for `step` to fail.

@@ -73,7 +73,8 @@ bool lock_exclusive(int fd, Clock::time_point deadline) {
 // Writes the content to a new temporary beside the target, with the old
 // file's owner (where we may) and permission bits, and gives it the
 // target's name: over the old file, or for a missing file (`old` null) only
-// while no file has that name. It is flushed before it takes the name, so after a crash the
+// while no file has that name. The temporary is held from its creation
+// until then. It is flushed before it takes the name, so after a crash the
 // name holds the old content or the new, whole. The directory is not
 // flushed: losing the rename itself to a power cut leaves the old file,
 // which is whole too, and saves a second disk flush on every key written.
@@ -123,6 +124,7 @@ bool write_file(const fs::path& target, const Planner& plan) {
     struct stat info {};
     if (::stat(target.c_str(), &info) != 0) {
       if (errno != ENOENT) return false;
+      temporary::remove_stale(target);
       if (!plan({}, scratch, pieces)) return false;
       const Placed placed = install(target, pieces, nullptr);
       if (placed != Placed::name_taken) return placed == Placed::placed;
@@ -139,6 +141,7 @@ bool write_file(const fs::path& target, const Planner& plan) {
       if (Clock::now() >= deadline) return false;
       continue;  // another writer put a new file in place while we waited
     }
+    temporary::remove_stale(target);
     std::string content;
     if (!read_all(original.fd, held, content)) return false;
     return plan(content, scratch, pieces) && install(target, pieces, &held) == Placed::placed;

@@ -100,7 +100,7 @@ Placed move_into_place(HANDLE file, const fs::path& target, bool replace) {
 }
 
 // Writes the content to a new temporary beside the target and renames it,
-// through its handle, over the target, or
+// through the handle that holds it from its creation, over the target, or
 // for a missing file (`attributes` INVALID_FILE_ATTRIBUTES) only while no
 // file has that name. Otherwise `attributes` are the old file's; the ones
 // that mark a file stay with it.
@@ -135,6 +135,7 @@ bool write_file(const fs::path& target, const Planner& plan) {
   const auto deadline = Clock::now() + lock_wait;
   const WriterLock lock(target, deadline);
   if (!lock.held()) return false;
+  temporary::remove_stale(target);
   for (;;) {
     std::string scratch;
     Pieces pieces;

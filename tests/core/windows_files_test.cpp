@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -185,6 +186,31 @@ TEST_F(WindowsFiles, ProfileEditGivesUpOnAFileKeptOpen) {
   EXPECT_EQ(read_bytes("p.ini"), "[s]\r\nk=old\r\n");
   EXPECT_EQ(entries(), std::vector<std::string>{"p.ini"});
   EXPECT_TRUE(runtime::profile_write("p.ini", "s", "k", "new"));
+}
+
+// Temporaries that killed writers left beside a file go with the next write
+// of that file, by either writer; one that a running writer holds open (it
+// lets nobody delete it) stays, and so do other files' ones.
+TEST_F(WindowsFiles, StaleTemporariesGoWithTheNextWriteAndHeldOnesStay) {
+  const std::string config = files::client_config_file;
+  write_bytes("p.ini", "[s]\r\nk=old\r\n");
+  for (const std::string& name : {"p.ini", config.c_str()}) {
+    write_bytes(name + ".kestrel-0123456789abcdef", "left by a kill");
+    write_bytes(name + ".kestrel-fedcba9876543210", "being written");
+  }
+  write_bytes("other.ini.kestrel-0123456789abcdef", "another file's");
+  OtherHandle writer("p.ini.kestrel-fedcba9876543210", FILE_SHARE_READ | FILE_SHARE_WRITE);
+  ASSERT_TRUE(writer.open());
+  ASSERT_TRUE(runtime::profile_write("p.ini", "s", "k", "new"));
+  OtherHandle config_writer((config + ".kestrel-fedcba9876543210").c_str(), FILE_SHARE_READ | FILE_SHARE_WRITE);
+  ASSERT_TRUE(config_writer.open());
+  ASSERT_TRUE(files::write_client_config(files::ClientConfig{}, true));
+  std::vector<std::string> names = entries();
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{config, config + ".kestrel-fedcba9876543210",
+                                             "other.ini.kestrel-0123456789abcdef", "p.ini",
+                                             "p.ini.kestrel-fedcba9876543210"}));
+  EXPECT_EQ(read_bytes("p.ini"), "[s]\r\nk=new\r\n");
 }
 
 }  // namespace
