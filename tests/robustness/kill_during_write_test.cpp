@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <iostream>
@@ -108,11 +109,14 @@ TEST(KillDuringWrite, LargeFileIsAlwaysTheOldOrTheNewContentWhole) {
   const auto one_write = (std::chrono::steady_clock::now() - start) / 2;
   ASSERT_EQ(read_bytes("big.ini"), short_content);
 
-  const unsigned seed = std::random_device{}();
+  // The kill moments come from this seed; KESTREL_KILL_SEED replays one.
+  const char* const given = std::getenv("KESTREL_KILL_SEED");
+  const unsigned seed = given != nullptr ? static_cast<unsigned>(std::strtoul(given, nullptr, 10))
+                                         : std::random_device{}();
   std::mt19937 random(seed);
   std::uniform_int_distribution<long long> delay_us(
       0, std::chrono::duration_cast<std::chrono::microseconds>(one_write).count() * 3);
-  SCOPED_TRACE("seed " + std::to_string(seed));
+  SCOPED_TRACE("kill moments from KESTREL_KILL_SEED=" + std::to_string(seed));
 
   constexpr int kills = 60;
   std::vector<std::string> left;  // the temporaries after the last kill
