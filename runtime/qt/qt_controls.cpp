@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 
+#include "runtime/qt/qt_font.h"
 #include "runtime/qt/qt_native.h"
 #include "runtime/toolkit.h"
 #include "runtime/window_units.h"
@@ -24,7 +25,7 @@ QColor qt_colour(long colour, const QPalette& palette) {
 }
 
 QFont qt_font(const Font& font, double logical_dpi) {
-  QFont qfont(QString::fromUtf8(font.face));
+  QFont qfont(qt_face(font.face));
   // Negative sizes are points; positive ones pixels at the reference dpi.
   if (font.textsize < 0) {
     qfont.setPointSize(-font.textsize);

@@ -2,7 +2,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QFont>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -47,19 +46,14 @@ QIcon application_icon() {
 #endif
 }
 
-// Where the Song face that the form asks for is missing, an installed Song
-// (Ming) face takes its place, so that the texts keep their size. Away from
-// Windows, the classic Windows style gives the form the look it was laid out
-// for: sunken edits and captions on the frames' top lines.
+// Away from Windows, the classic Windows style gives the form the look it was
+// laid out for: sunken edits and captions on the frames' top lines. (Where
+// the Song face is missing, qt_face picks its stand-in.)
 void prepare_toolkit() {
   static const bool done = [] {
 #ifndef _WIN32
     if (QStyle* classic = QStyleFactory::create(QStringLiteral("Windows"))) QApplication::setStyle(classic);
 #endif
-    const QStringList song_faces = {QStringLiteral("AR PL UMing CN"), QStringLiteral("AR PL UMing TW"),
-                                    QStringLiteral("Noto Serif CJK SC")};
-    QFont::insertSubstitutions(QStringLiteral("SimSun"), song_faces);
-    QFont::insertSubstitutions(QString::fromUtf8("宋体"), song_faces);
     return true;
   }();
   (void)done;
