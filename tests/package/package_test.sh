@@ -31,7 +31,8 @@ for package in qt6-qpa-plugins fonts-arphic-uming; do depends_on "$package" || f
 expected=(/usr/bin/kestrel /usr/share/applications/kestrel.desktop /usr/share/doc/kestrel/README.md
   /usr/share/icons/hicolor/scalable/apps/kestrel.svg)
 for size in 16 24 32 48 64 128 256; do expected+=("/usr/share/icons/hicolor/${size}x${size}/apps/kestrel.png"); done
-cmake --build "$build_dir" --target help | grep -q '^kestrel-cli:' && expected+=(/usr/bin/kestrel-cli)
+targets="$(cmake --build "$build_dir" --target help)"
+grep -q '^kestrel-cli:' <<<"$targets" && expected+=(/usr/bin/kestrel-cli)
 dpkg-deb -c "$deb" | awk '{print substr($6, 2)}' >"$work/contents"
 for path in "${expected[@]}"; do grep -qx "$path" "$work/contents" || fail "$path is not in the package"; done
 dpkg-deb -x "$deb" "$work/root"
@@ -40,7 +41,7 @@ installed="$work/root/usr"
 # Every Qt library an installed program loads comes with a package it depends on.
 for program in "$installed"/bin/*; do
   for library in $(readelf -d "$program" | sed -n 's/.*Shared library: \[\(libQt6[^]]*\)\].*/\1/p'); do
-    owner="$(dpkg -S "*/$library" | head -n 1 | cut -d: -f1)"
+    owner="$(dpkg -S "*/$library" | sed -n '1s/:.*//p')"
     depends_on "$owner" || fail "$(basename "$program") loads $library of $owner, not a dependency"
   done
 done
