@@ -61,30 +61,27 @@ for line in 'Name\[zh_CN\]=.+' 'Comment=.+' 'Comment\[zh_CN\]=.+' 'Categories=(.
 done
 
 # Starts the entry's Exec line (key-file escapes undone; its quoting is the
-# shell's double quoting) with FOLDER for %f, or none as the menu starts it.
-start() {
-  local exec_line folder="$1"
+# shell's double quoting) with FOLDER for %f, or none as from the menu, waits
+# until the whole form is painted and checks the program running in WHERE.
+controls="$(printf '%s\n' sle_{1..12} st_{1..30} mle_1 gb_{1..3} cb_{1..2} | sort)"
+drawn() { grep -o 'Drawing .* name="[a-z]*_[0-9]*"' "$work/log" | sed 's/.*name="\(.*\)"/\1/' | sort -u; }
+flushed() { grep -q '^qt.widgets.painting: Flushing QRegion' "$work/log"; }
+start_in() {
+  local where="$1" folder="$2" exec_line pid i
   exec_line="$(sed -n 's/^Exec=//p' "$entry" | sed 's/\\\\/\\/g')"
   if [ -n "$folder" ]; then exec_line="${exec_line//%f/\"\$folder\"}"; else exec_line="${exec_line//%f/}"; fi
   eval "set -- $exec_line"
   mkdir -p -m 700 "$work/runtime"
   PATH="$installed/bin:$PATH" HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=offscreen \
     QT_LOGGING_RULES="qt.widgets.painting=true" "$@" >/dev/null 2>"$work/log" &
-  pids+=($!)
-}
-controls="$( (for i in $(seq 1 12); do echo "sle_$i"; done; for i in $(seq 1 30); do echo "st_$i"; done
-  echo mle_1 gb_1 gb_2 gb_3 cb_1 cb_2) | tr ' ' '\n' | sort)"
-drawn() { grep -o 'Drawing .* name="[a-z]*_[0-9]*"' "$work/log" | sed 's/.*name="\(.*\)"/\1/' | sort -u; }
-# Waits for the whole form to be painted, then checks the running program.
-check_started_in() {
-  local where="$1" pid="${pids[-1]}" i
+  pid=$!
+  pids+=("$pid")
   for ((i = 0; i < 300; ++i)); do
-    [ "$(drawn)" = "$controls" ] && grep -q '^qt.widgets.painting: Flushing QRegion' "$work/log" && break
-    kill -0 "$pid" 2>/dev/null || break
+    { [ "$(drawn)" = "$controls" ] && flushed; } || ! kill -0 "$pid" 2>/dev/null && break
     sleep 0.1
   done
   [ "$(drawn)" = "$controls" ] || fail "started in $where, not every control was drawn: $(drawn | xargs)"
-  grep -q '^qt.widgets.painting: Flushing QRegion' "$work/log" || fail "started in $where, nothing reached the screen"
+  flushed || fail "started in $where, nothing reached the screen"
   if kill -0 "$pid" 2>/dev/null; then
     [ "$(readlink "/proc/$pid/exe")" = "$installed/bin/kestrel" ] || fail "the entry started $(readlink "/proc/$pid/exe")"
     [ "$(readlink "/proc/$pid/cwd")" = "$where" ] || fail "started in $where, it runs in $(readlink "/proc/$pid/cwd")"
@@ -98,12 +95,10 @@ check_started_in() {
 product="$work/a product"
 mkdir -p "$product" "$work/home"
 printf '[Update]\r\nVersion=2.22\r\n' >"$product/Update.txt"
-start "$product"
-check_started_in "$product"
+start_in "$product" "$product"
 [ "$(ls -A "$product")" = "Update.txt" ] && [ "$(cat "$product/Update.txt")" = $'[Update]\r\nVersion=2.22\r' ] ||
   fail "starting in a folder changed what is in it"
-start ""
-check_started_in "$work/home"
+start_in "$work/home" ""
 
 [ "$failures" -eq 0 ] || { echo "package test: $failures failures" >&2; exit 1; }
 echo "package test: $(basename "$deb") passed"
