@@ -8,7 +8,7 @@ import os
 import statistics
 import sys
 
-from report_text import analysis_lines, fidelity_rows
+from report_text import START_LIMIT, MEMORY_LIMIT, TARGET_PLATFORM, analysis_lines, fidelity_rows
 from report_windows import add_windows_analysis, windows_startup_section
 
 SIZE_NAMES = {1024: "1 KB", 10240: "10 KB", 102400: "100 KB", 1048576: "1 MB", 10485760: "10 MB"}
@@ -20,12 +20,14 @@ INSTRUCTION_PARTS = [
     ("loading and relocation before main", "rtld.c:_dl_start "),
     ("QApplication made", ":QApplication::QApplication(int&, char**, int) "),
     ("font configuration read (fontconfig's FcInit)", ":FcInitLoadConfigAndFonts "),
+    ("the fonts found and opened (QFontDatabasePrivate::findFont)", ":QFontDatabasePrivate::findFont("),
+    ("the window set up: frame, title, icon (window_create)", ":runtime::toolkit::window_create("),
     ("the form made: 48 controls (w_main::create)", ":form::w_main::create() "),
     ("the form's open event: prefill (w_main::open)", ":form::w_main::open() "),
     ("painting (QWidgetRepaintManager::paintAndFlush)", ":QWidgetRepaintManager::paintAndFlush() "),
     ("glyphs loaded by FreeType (QFontEngineFT::loadGlyph)", ":QFontEngineFT::loadGlyph("),
     ("text shaping (HarfBuzz hb_shape_full)", ":hb_shape_full "),
-    ("the window's icon looked up in the icon theme (QIcon::fromTheme)", ":QIcon::fromTheme("),
+    ("an icon looked up in the desktop's icon theme (QIcon::fromTheme)", ":QIcon::fromTheme("),
     ("tear-down (QApplication destroyed)", ":QApplication::~QApplication() "),
 ]
 
@@ -65,6 +67,8 @@ def ms(seconds):
 
 
 def verdict(ok):
+    if ok is None:
+        return "for comparison"
     return "**met**" if ok else "**not met**"
 
 
@@ -285,13 +289,17 @@ class Report:
             self.map_table(platform)
             if os.path.exists(self.path(f"callgrind-{platform}-kestrel_startup.txt")):
                 self.instruction_table(platform)
+            # The limits hold under X11; the offscreen figures stand beside them.
             ratio, mem_ratio = ours["mean"] / floor["mean"], mem["kestrel_startup"] / mem["empty_window"]
-            self.targets.append((f"start-up vs an empty Qt window ({platform})", "≤ 1.15x",
+            target = platform == TARGET_PLATFORM
+            self.targets.append((f"start-up to the first paint vs an empty Qt window ({platform})",
+                                 f"≤ {START_LIMIT}x" if target else f"({START_LIMIT}x under X11)",
                                  f"{ours['mean'] * 1e3:.1f} ms vs {floor['mean'] * 1e3:.1f} ms", f"{ratio:.2f}x",
-                                 ratio <= 1.15))
-            self.targets.append((f"peak memory vs an empty Qt window ({platform})", "≤ 1.1x",
+                                 ratio <= START_LIMIT if target else None))
+            self.targets.append((f"peak memory vs an empty Qt window ({platform})",
+                                 f"≤ {MEMORY_LIMIT}x" if target else f"({MEMORY_LIMIT}x under X11)",
                                  f"{mem['kestrel_startup'] / 1024:.1f} MiB vs {mem['empty_window'] / 1024:.1f} MiB",
-                                 f"{mem_ratio:.2f}x", mem_ratio <= 1.1))
+                                 f"{mem_ratio:.2f}x", mem_ratio <= MEMORY_LIMIT if target else None))
 
     def stage_table(self, platform):
         stages = self.stages(platform)
@@ -373,6 +381,10 @@ class Report:
         self.table(["target", "limit", "measured", "ratio", "verdict"],
                    [(t[0], t[1], t[2], t[3], verdict(t[4])) for t in self.targets])
         self.add(*add_windows_analysis(analysis_lines(self), self))
+        # What each change to the start-up saved: measured once, before and
+        # after the change, so written by hand.
+        with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "startup_changes.md")) as f:
+            self.add(f.read().rstrip(), "")
         self.lines += body
         with open(out_file, "w") as f:
             f.write("\n".join(self.lines).rstrip() + "\n")

@@ -2,6 +2,12 @@
 run: the fidelity table of the configparser peer, and what stands in the way
 of each missed target."""
 
+# The start-up limits against an empty Qt window; they hold under X11 (Xvfb),
+# the offscreen figures are shown beside them.
+START_LIMIT = 1.3
+MEMORY_LIMIT = 1.3
+TARGET_PLATFORM = "xvfb"
+
 
 def fidelity_rows(f, ours):
     """Rows of what one edit keeps: configparser's figures `f`, and profile_write's `ours` (or None)."""
@@ -44,8 +50,7 @@ def analysis_lines(report):
             "(it varies with the disk's other traffic); the generation measured "
             f"{update * 1e3:.1f} ms wall, of which {update_cpu * 1e3:.2f} ms on the processor (checks, GBK, the "
             "edits, the system calls). A create-mode generation writes 2 files, each fsynced on close: "
-            f"{create * 1e3:.1f} ms. Without the flushes the same work would take about "
-            f"{2 * (write_small - replace_small + plain_small) * 1e3:.1f} ms here; the limit is the disk's.",
+            f"{create * 1e3:.1f} ms. The rest of the wall time is waiting for the disk.",
         ]
 
     write10 = files["BM_profile_write/10485760"][0]
@@ -75,10 +80,10 @@ def analysis_lines(report):
     for platform in report.platforms:
         runs = report.startup(platform)
         ours, floor = runs["kestrel_startup"], runs["empty_window"]
-        if ours["mean"] / floor["mean"] > 1.15:
+        if max(ours["mean"] / floor["mean"], processor(ours) / processor(floor)) > START_LIMIT:
             lines.append(startup_line(report, platform, ours, floor))
         memory = report.memory(platform)
-        if memory["kestrel_startup"] / memory["empty_window"] > 1.1:
+        if memory["kestrel_startup"] / memory["empty_window"] > MEMORY_LIMIT:
             lines.append(memory_line(report, platform, memory))
     if len(lines) == 2:
         lines.append("Every target is met.")
@@ -89,44 +94,79 @@ def analysis_lines(report):
 def startup_line(report, platform, ours, floor):
     stages = report.stages(platform)
     k, e = stages["kestrel_startup"], stages["empty_window"]
-    made = (k["shown"][1] - k["toolkit_ready"][1]) - (e["shown"][1] - e["toolkit_ready"][1])
-    paint = (k["painted"][1] - k["shown"][1]) - (e["painted"][1] - e["shown"][1])
-    end = (k["ended"][1] - k["painted"][1]) - (e["ended"][1] - e["painted"][1])
-    text = (f"- **Start-up ({platform}).** {ours['mean'] * 1e3:.1f} ms against {floor['mean'] * 1e3:.1f} ms. In "
-            f"processor time the form adds {made:.1f} ms to make and show the window (48 controls, the font "
-            f"lookup for the Song face, shaping the texts, the prefill) and {paint:.1f} ms to paint it; "
-            f"tear-down differs by {end:+.1f} ms (the empty window reads the font configuration only when it "
-            "exits, the form at its first text, so both pay for it).")
-    glyphs = instructions(report, platform, "kestrel_startup", ":QFontEngineFT::loadGlyph(")
-    floor_total = instructions(report, platform, "empty_window", "PROGRAM TOTALS")
-    icon = instructions(report, platform, "kestrel_startup", ":QIcon::fromTheme(")
-    if glyphs and floor_total:
-        ours_total = instructions(report, platform, "kestrel_startup", "PROGRAM TOTALS")
-        text += (f" In instructions the start-up is {ours_total / floor_total:.1f}x the empty window's; FreeType "
-                 f"loading the glyphs of the Chinese texts in the Song face's stand-in (AR PL UMing) alone takes "
-                 f"{glyphs / 1e6:.1f} M instructions, {glyphs / floor_total:.1f}x everything the empty window "
-                 "does. The empty window draws no text, so the limit of 1.15x leaves no room for any text at "
-                 "all: it cannot be met by a form with 48 labelled controls without leaving out its texts.")
-        if icon > 0.1 * ours_total:
-            text += (f" Looking up the window's icon in the desktop's icon theme (QIcon::fromTheme in the runtime's "
-                     f"window set-up) takes {icon / 1e6:.1f} M instructions here, "
-                     f"{100 * icon / ours_total:.0f}% of the start-up; the style's own icon would cost next to "
-                     "nothing.")
+    steps = [("QApplication made", "main", "toolkit_ready"),
+             ("the window made and shown", "toolkit_ready", "shown"),
+             ("on to the first paint event", "shown", "first_paint_event"),
+             ("painting", "first_paint_event", "painted"),
+             ("closing and tear-down", "painted", "ended")]
+    by_stage = "; ".join(
+        f"{what} {(k[end][1] - k[begin][1]) - (e[end][1] - e[begin][1]):+.1f} ms" for what, begin, end in steps)
+    ratio, cpu_ratio = ours["mean"] / floor["mean"], processor(ours) / processor(floor)
+    text = (f"- **Start-up ({platform}).** {ours['mean'] * 1e3:.1f} ms against {floor['mean'] * 1e3:.1f} ms, "
+            f"{ratio:.2f}x; {START_LIMIT}x would be {START_LIMIT * floor['mean'] * 1e3:.1f} ms. In processor time "
+            f"{processor(ours) * 1e3:.1f} ms against {processor(floor) * 1e3:.1f} ms, {cpu_ratio:.2f}x.")
+    if ratio <= START_LIMIT:
+        text += (" The wall-time limit is met in this run, the processor time is not: much of either program's "
+                 "wall time goes to loading and to waiting for the X server, alike for both, and the more of it a "
+                 "busy machine adds, the nearer the ratio comes to 1. The processor time and the instructions "
+                 "are the steadier measure of what the form itself costs.")
+    text += (f" Stage by stage, the form's processor time less the empty window's: {by_stage} (the empty "
+            "window reads the font configuration only as it ends, the form at its first text, so both pay "
+            "for it).")
+    # To the end of the first paint alone: loading (as timed leaving at main) and the stages up to it.
+    runs = report.startup(platform)
+    ours_first = runs["kestrel_startup_exit_at_main"]["mean"] * 1e3 + k["painted"][0]
+    floor_first = runs["empty_window_exit_at_main"]["mean"] * 1e3 + e["painted"][0]
+    text += (f" Counted to the end of the first paint alone (the loading before main, then the stages up to "
+             f"it), without the ending, the form takes {ours_first:.1f} ms against {floor_first:.1f} ms, "
+             f"{ours_first / floor_first:.2f}x.")
+    count = lambda program, pattern: instructions(report, platform, program, pattern)
+    ours_total, floor_total = count("kestrel_startup", "PROGRAM TOTALS"), count("empty_window", "PROGRAM TOTALS")
+    if not (ours_total and floor_total):
+        return text
+    glyphs = count("kestrel_startup", ":QFontEngineFT::loadGlyph(")
+    fonts = count("kestrel_startup", ":QFontDatabasePrivate::findFont(")
+    config = count("kestrel_startup", ":FcInitLoadConfigAndFonts ")
+    window = count("kestrel_startup", ":runtime::toolkit::window_create(")
+    extra = ours_total - floor_total
+    text += (f" In instructions the form's start-up is {ours_total / floor_total:.2f}x the empty window's, "
+             f"{extra / 1e6:.1f} M more. Of these, {glyphs / 1e6:.1f} M ({100 * glyphs / extra:.0f}%) are FreeType "
+             "loading the glyphs of the Chinese texts in the Song face's stand-in (AR PL UMing): Qt 6.4 loads and "
+             "hints every glyph twice, once for its advance while a text is laid out and once to render it. The "
+             "hinting (fontconfig's 'slight') is what draws the small face as the picture shows it, so it stays; "
+             "the two loads are Qt's own. Finding and opening the fonts takes "
+             f"{max(fonts - config, 0) / 1e6:.1f} M besides reading the font configuration, and setting up the "
+             f"window (frame, title, icon) {window / 1e6:.2f} M; the rest is making the 48 widgets, laying out "
+             "their texts and painting their frames. The empty window draws no text at all, so every glyph the "
+             "form shows counts against the limit.")
+    icon = count("kestrel_startup", ":QIcon::fromTheme(")
+    if icon > 0.05 * ours_total:
+        text += (f" Looking up an icon in the desktop's icon theme takes {icon / 1e6:.1f} M instructions, "
+                 f"{100 * icon / ours_total:.0f}% of the start-up.")
     return text
 
 
 def memory_line(report, platform, memory):
-    extra = (memory["kestrel_startup"] - memory["empty_window"]) / 1024
-    text = (f"- **Peak memory ({platform}).** {memory['kestrel_startup'] / 1024:.1f} MiB against "
-            f"{memory['empty_window'] / 1024:.1f} MiB, {extra:+.1f} MiB.")
+    ours, floor = memory["kestrel_startup"], memory["empty_window"]
+    text = (f"- **Peak memory ({platform}).** {ours / 1024:.1f} MiB against {floor / 1024:.1f} MiB, "
+            f"{(ours - floor) / 1024:+.1f} MiB, {ours / floor:.2f}x; {MEMORY_LIMIT}x would be "
+            f"{MEMORY_LIMIT * floor / 1024:.1f} MiB.")
     font = font_pages(report, platform)
     if font:
         text += (f" {font / 1024:.1f} MiB of it are pages of the font file uming.ttc (the Song face's stand-in, "
-                 "21 MB) that FreeType maps and reads: clean pages of the page cache, shared with every other "
-                 "program that uses the font, yet counted in the resident set. The rest is the code of the text and widget classes "
-                 "used (Qt Gui and Widgets, HarfBuzz, FreeType) and the heap of 48 controls and their glyph "
-                 "caches.")
+                 "21 MB) that FreeType maps: for each page it reads, the kernel maps the 64 KiB around it that "
+                 "are already in the page cache, and a CJK face's glyphs lie far apart in the file. They are "
+                 "clean pages of the page cache, shared with every program that uses the font, yet counted in "
+                 f"the resident set; without them the form would need {(ours - font) / floor:.2f}x the empty "
+                 "window's memory. The rest is the code of the text and widget classes used (Qt Gui and "
+                 "Widgets, HarfBuzz, FreeType) and the heap of 48 controls and their glyph caches (the table "
+                 "below).")
     return text
+
+
+def processor(run):
+    """Processor time (user + system) of a hyperfine result, seconds."""
+    return run["user"] + run["system"]
 
 
 def instructions(report, platform, program, pattern):

@@ -6,12 +6,21 @@
 #include <windows.h>
 #else
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace runtime {
 
 std::string temporary_sibling_suffix() {
   thread_local std::mt19937_64 random{std::random_device{}()};
+#ifndef _WIN32
+  // A forked child would draw the very names its parent draws.
+  thread_local pid_t seeded_in = ::getpid();
+  if (seeded_in != ::getpid()) {
+    random.seed(std::random_device{}());
+    seeded_in = ::getpid();
+  }
+#endif
   static const char hex[] = "0123456789abcdef";
   std::string suffix = ".kestrel-";
   auto bits = random();

@@ -14,16 +14,22 @@ namespace runtime {
 // names, around "=" and around the value are ignored; a value wrapped in one
 // pair of matching quotes (" or ') is given without them; a line that begins
 // with ";" is never a key; the first matching section, and in it the first
-// matching key, wins.
+// matching key, wins. As the Windows profile API reads them, a line "[name"
+// without its "]" is no section header (the lines below it stay in the
+// section above), and a line without "=" is its key with no value: it gives
+// `default_value` and hides later lines of that key in the section.
 std::string profile_read(std::string_view file, std::string_view section, std::string_view key,
                          std::string_view default_value);
 
 // Sets `key` in `section` of `file` to `value`, written unchanged. Replaces
-// the value in the key's own line, adds a missing key after the last key line
-// of its section, adds a missing section at the end of the file, creates a
-// missing file. The new content is written beside the file and renamed into
-// place, so the file is always either the old one or the new one, whole.
-// Returns true when the file now holds the value.
+// the value in the key's own line (a key line without "=" gets "=" and the
+// value), adds a missing key after the last key line of its section, adds a
+// missing section at the end of the file, creates a missing file. The new
+// content is written beside the file and renamed into place, so the file is
+// always either the old one or the new one, whole. A missing file is created
+// only while no file has its name: one that appears meanwhile is edited
+// instead. Temporaries of the file that writers killed midway left beside it
+// are removed. Returns true when the file now holds the value.
 bool profile_write(std::string_view file, std::string_view section, std::string_view key,
                    std::string_view value);
 
@@ -48,6 +54,8 @@ using ProfileEdits = std::function<void(ProfileText&)>;
 // it. The bytes are those that the same profile_read and profile_write calls
 // would give one after another; but afterwards the file holds all of the
 // writes, or (false) is exactly as it was. Other cooperating writers wait.
+// `edits` runs once more, on that file, when a file appears while a
+// missing one is being created.
 bool profile_update(std::string_view file, const ProfileEdits& edits);
 
 // The content that profile_update would write, without writing anything;

@@ -17,11 +17,13 @@ bool is_lead(char c) { return gbk_is_lead_byte(static_cast<unsigned char>(c)); }
 
 enum class Kind { other, section, key };
 
-// What one line says: a section header (name), a key line (name and where
-// its value begins), or nothing (blank lines, comments, other text).
+// What one line says: a section header (name), a key line (name, and where
+// its value begins when it has an "="), or nothing (blank lines, comments).
 struct Parsed {
   Kind kind = Kind::other;
   std::string_view name;
+  bool has_value = false;
+  std::size_t name_end = 0;
   std::size_t value_begin = 0;
 };
 
@@ -45,19 +47,27 @@ Parsed parse_line(std::string_view content, const Line& line) {
   Parsed parsed;
   if (first == text.size() || text[first] == ';') return parsed;
   if (text[first] == '[') {
+    // Without its "]" the line is no header, as for the Windows profile API:
+    // it is read as a key line of the section above.
     const std::size_t close = find_closing_bracket(text, first + 1);
-    const std::size_t name_end = close == std::string_view::npos ? text.size() : close;
-    parsed.kind = Kind::section;
-    parsed.name = trim_blanks(text.substr(first + 1, name_end - first - 1));
-    return parsed;
+    if (close != std::string_view::npos) {
+      parsed.kind = Kind::section;
+      parsed.name = trim_blanks(text.substr(first + 1, close - first - 1));
+      return parsed;
+    }
   }
+  // A line without "=" is a key without a value, as for the API: it reads
+  // as absent, yet hides later lines of the same key.
   const std::size_t equals = text.find('=', first);
-  if (equals == std::string_view::npos) return parsed;
-  std::size_t value = equals + 1;
-  while (value < text.size() && is_blank(text[value])) ++value;
   parsed.kind = Kind::key;
-  parsed.name = trim_blanks(text.substr(first, equals - first));
-  parsed.value_begin = line.begin + value;
+  parsed.has_value = equals != std::string_view::npos;
+  parsed.name = trim_blanks(text.substr(first, (parsed.has_value ? equals : text.size()) - first));
+  parsed.name_end = line.begin + first + parsed.name.size();
+  if (parsed.has_value) {
+    std::size_t value = equals + 1;
+    while (value < text.size() && is_blank(text[value])) ++value;
+    parsed.value_begin = line.begin + value;
+  }
   return parsed;
 }
 
@@ -194,7 +204,8 @@ Lookup find_key(std::string_view content, std::string_view section, std::string_
     pos = next_header_line(content, pos);
     if (pos >= content.size()) return found;
     const Line header = line_at(content, pos);
-    if (names_equal(parse_line(content, header).name, section)) {
+    const Parsed parsed = parse_line(content, header);
+    if (parsed.kind == Kind::section && names_equal(parsed.name, section)) {
       found.section_found = true;
       found.insert_after = header;
     }
@@ -209,10 +220,13 @@ Lookup find_key(std::string_view content, std::string_view section, std::string_
       found.insert_after = line;
       if (names_equal(parsed.name, key)) {
         found.key_found = true;
+        found.has_value = parsed.has_value;
+        found.name_end = parsed.name_end;
         found.value_begin = parsed.value_begin;
         found.value_line_end = line.end;
-        found.raw_value =
-            trim_blanks(content.substr(parsed.value_begin, line.end - parsed.value_begin));
+        if (parsed.has_value) {
+          found.raw_value = trim_blanks(content.substr(parsed.value_begin, line.end - parsed.value_begin));
+        }
         return found;
       }
     }
@@ -224,9 +238,16 @@ Edit plan_key_edit(std::string_view content, std::string_view section, std::stri
                    std::string_view value) {
   const Lookup found = find_key(content, section, key);
   Edit edit;
-  if (found.key_found) {
+  if (found.key_found && found.has_value) {
     edit.keep_before = found.value_begin;
     edit.insert = value;
+    edit.keep_after = found.value_line_end;
+    return edit;
+  }
+  if (found.key_found) {  // a key line without "=": it gets one, and the value
+    edit.keep_before = found.name_end;
+    edit.insert = "=";
+    edit.insert.append(value);
     edit.keep_after = found.value_line_end;
     return edit;
   }

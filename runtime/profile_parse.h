@@ -63,10 +63,14 @@ std::string_view added_line_end(std::string_view content);
 struct Lookup {
   bool section_found = false;
   bool key_found = false;
-  // Found key: its value as written (blanks removed, quotes kept), and the
-  // offset where the value begins (after "=" and the blanks after it) and
-  // where the text of its line ends.
+  // A found key line without "=" has no value: it reads as absent.
+  bool has_value = false;
+  // Found key: its value as written (blanks removed, quotes kept), the
+  // offset where its name ends (blanks after it not counted), where the
+  // value begins (after "=" and the blanks after it) and where the text of
+  // its line ends.
   std::string_view raw_value;
+  std::size_t name_end = 0;
   std::size_t value_begin = 0;
   std::size_t value_line_end = 0;
   // Found section without the key: the line after which a key line is
@@ -75,7 +79,9 @@ struct Lookup {
 };
 
 // Searches the first section named `section`, and in it the first key named
-// `key`. Later sections of the same name are not searched.
+// `key`. Later sections of the same name are not searched. As for the
+// Windows profile API, a line "[name" without its "]" is no section header
+// but a key line, and a line without "=" is a key line without a value.
 Lookup find_key(std::string_view content, std::string_view section, std::string_view key);
 
 // An edit of the content, given as the bytes that stay around the new ones,
@@ -88,8 +94,9 @@ struct Edit {
 };
 
 // Sets `key` of `section` to `value`: the value replaces the rest of the
-// key's own line, or a "key=value" line is added after the last key line of
-// the section, or the section and the key are added at the end.
+// key's own line (a key line without "=" gets "=" and the value after its
+// name), or a "key=value" line is added after the last key line of the
+// section, or the section and the key are added at the end.
 Edit plan_key_edit(std::string_view content, std::string_view section, std::string_view key,
                    std::string_view value);
 

@@ -6,6 +6,8 @@
 #include <thread>
 
 #include "runtime/file_system.h"
+#include "runtime/temporary_file.h"
+#include "runtime/text_file_staging.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -35,6 +37,7 @@ struct OpenFile {
 #endif
   bool created = false;  // the open made the file
   bool failed = false;   // a write did not reach the file whole
+  bool staging = false;  // a staging file, held past its close until published
 };
 
 std::map<int, OpenFile>& open_files() {
@@ -55,9 +58,10 @@ bool open_locked(OpenFile& file) {
   file.created = attributes == INVALID_FILE_ATTRIBUTES;
   // A file marked read-only is refused whoever asks, administrators too.
   if (!file.created && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
-  file.file = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE,
-                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr);
+  // A staging file is renamed through this handle once it is whole.
+  const DWORD access = GENERIC_READ | GENERIC_WRITE | (file.staging ? DELETE : 0);
+  file.file = CreateFileW(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          file.staging ? CREATE_NEW : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file.file == INVALID_HANDLE_VALUE) return false;
   const auto deadline = std::chrono::steady_clock::now() + lock_wait;
   for (;;) {
@@ -86,6 +90,10 @@ bool write_all(OpenFile& file, const std::string& bytes) {
 
 bool finish(OpenFile& file) {
   bool whole = !file.failed && FlushFileBuffers(file.file);
+  if (whole && file.staging) {
+    staging::hold(file.name, file.file);
+    return true;
+  }
   if (!whole) {
     SetFilePointerEx(file.file, file.size_at_open, nullptr, FILE_BEGIN);
     SetEndOfFile(file.file);
@@ -102,8 +110,10 @@ bool finish(OpenFile& file) {
 bool open_locked(OpenFile& file) {
   // O_NONBLOCK: a FIFO without a reader fails at once instead of hanging the
   // open; writes block as usual once it is cleared.
-  file.fd = open(file.name.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC);
-  if (file.fd < 0 && errno == ENOENT) {
+  // A staging file is always new: one that has its name already is another
+  // writer's.
+  file.fd = file.staging ? -1 : open(file.name.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC);
+  if (file.fd < 0 && (file.staging || errno == ENOENT)) {
     file.fd = open(file.name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NONBLOCK | O_CLOEXEC, 0644);
     file.created = file.fd >= 0;
   }
@@ -152,6 +162,10 @@ bool write_all(OpenFile& file, const std::string& bytes) {
 
 bool finish(OpenFile& file) {
   const bool whole = !file.failed && fsync(file.fd) == 0;
+  if (whole && file.staging) {  // still locked
+    staging::hold(file.name, file.fd);
+    return true;
+  }
   if (!whole) {
     if (file.created) {
       unlink(file.name.c_str());
@@ -171,6 +185,7 @@ bool finish(OpenFile& file) {
 int text_file_open(std::string_view name, FileMode, FileAccess, FileLock, WriteMode) {
   OpenFile file;
   file.name = std::string(name);
+  file.staging = temporary::is_temporary_name(file.name);
   if (file.name.empty() || !open_locked(file)) return failed_file;
   const int handle = next_handle();
   open_files().emplace(handle, std::move(file));

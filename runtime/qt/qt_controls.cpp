@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 
+#include "runtime/qt/qt_font.h"
 #include "runtime/qt/qt_line_edit.h"
 #include "runtime/qt/qt_native.h"
 #include "runtime/toolkit.h"
@@ -25,7 +26,7 @@ QColor qt_colour(long colour, const QPalette& palette) {
 }
 
 QFont qt_font(const Font& font, double logical_dpi) {
-  QFont qfont(QString::fromUtf8(font.face));
+  QFont qfont(qt_face(font.face));
   // Negative sizes are points; positive ones pixels at the reference dpi.
   if (font.textsize < 0) {
     qfont.setPointSize(-font.textsize);

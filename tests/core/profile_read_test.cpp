@@ -102,6 +102,23 @@ TEST_F(ProfileRead, DefaultOnlyWhereFileSectionOrKeyIsAbsent) {
   EXPECT_EQ(runtime::profile_read("other.ini", "s", "k", "d"), "d");
 }
 
+// Hand-edited shapes that the Windows profile API reads in its own way.
+TEST_F(ProfileRead, UnclosedHeaderAndKeyLineWithoutEqualsReadAsTheApiReadsThem) {
+  file("[Main]\r\nProgramName=a.exe\r\n[Update\r\nURL=http://a/\r\nVersion\r\nVersion=2.0\r\n"
+       "[Update]\r\nURL=http://b/\r\n");
+  // "[Update" is no header: the lines below it stay in [Main].
+  EXPECT_EQ(read("Main", "URL"), "http://a/");
+  EXPECT_EQ(read("Update", "URL"), "http://b/");
+  // "Version" alone is the key without a value, and hides "Version=2.0".
+  EXPECT_EQ(read("Main", "Version"), "<default>");
+  EXPECT_EQ(read("Update", "Version"), "<default>");
+  EXPECT_EQ(read("Main", "ProgramName"), "a.exe");
+  file("[s]\r\n  KEY \t\r\nkey=hidden\r\n[t]\r\nkey=t\r\n[u");
+  EXPECT_EQ(read("s", "key"), "<default>");
+  EXPECT_EQ(read("t", "key"), "t");
+  EXPECT_EQ(read("u", "key"), "<default>");
+}
+
 TEST_F(ProfileRead, DirectoryInPlaceOfFileCountsAsAbsent) {
   std::filesystem::create_directory("p.ini");
   EXPECT_EQ(read("s", "k"), "<default>");

@@ -211,6 +211,13 @@ TEST_F(WindowsProfileApi, ProfileReadAgreesWithTheApi) {
               "[main]\r\n"
               "Late=second section of the same name\r\n"
               "Dup=third\r\n"
+              "[Odd]\r\n"
+              "Bare\r\n"
+              "bare=hidden by the line above\r\n"
+              "[Broken\r\n"
+              "UnderBroken=still in Odd\r\n"
+              "[Broken]\r\n"
+              "k=the real section\r\n"
               "[Tail] ; a note after the name\n"
               "Lf=lf only\n"
               "Last=no line end");
@@ -219,10 +226,46 @@ TEST_F(WindowsProfileApi, ProfileReadAgreesWithTheApi) {
       {"Main", "Inner"},  {"Main", "Semi"},   {"Main", "Hidden"}, {"Main", "Tabbed"},
       {"Main", "Equals"}, {"Main", "Empty"},  {"Main", "Dup"},    {"MAIN", "DUP"},
       {"Main", "NoEnd"},  {"Main", "Late"},   {"Main", "Absent"}, {"Spaced Section", "k"},
-      {"Tail", "Lf"},     {"Tail", "Last"},   {"Absent", "k"}};
+      {"Tail", "Lf"},     {"Tail", "Last"},   {"Absent", "k"},    {"Odd", "Bare"},
+      {"Odd", "UnderBroken"}, {"Broken", "UnderBroken"}, {"Broken", "k"}, {"Odd", "[Broken"}};
   for (const auto& [section, key] : lookups) {
     SCOPED_TRACE("[" + section + "] " + key);
     EXPECT_EQ(runtime::profile_read(file, section, key, missing), api_read(file, section, key));
+  }
+  // What the API does with the two hand-edited shapes, stated outright.
+  EXPECT_EQ(api_read(file, "Odd", "Bare"), missing);
+  EXPECT_EQ(api_read(file, "Odd", "UnderBroken"), "still in Odd");
+  EXPECT_EQ(api_read(file, "Broken", "UnderBroken"), missing);
+}
+
+// Writes into those shapes land where the API reads the key.
+TEST_F(WindowsProfileApi, WritesIntoHandEditedShapesReadBackThroughTheApi) {
+  struct Case {
+    std::string before;
+    const char* section;
+    const char* key;
+  };
+  const Case cases[] = {
+      {"[Main]\r\nProgramName=a.exe\r\n[Update\r\nURL=http://old/\r\nVersion=1.0\r\n", "Update", "URL"},
+      {"[Main]\r\nProgramName=a.exe\r\n[Update\r\nURL=http://old/\r\n", "Main", "URL"},
+      {"[Update]\r\nURL=u\r\nVersion\r\nVersion=1.0\r\n", "Update", "Version"},
+      {"[update]\r\n  version \t\r\n[Next]\r\nVersion=9\r\n", "UPDATE", "Version"},
+  };
+  const std::vector<std::pair<std::string, std::string>> lookups = {
+      {"Main", "ProgramName"}, {"Main", "URL"},    {"Main", "Version"},
+      {"Update", "URL"},       {"Update", "Version"}, {"Next", "Version"}};
+  int number = 0;
+  for (const Case& c : cases) {
+    // A fresh name each time: the API may keep a file it read in memory.
+    const std::string file = "odd" + std::to_string(++number) + ".ini";
+    SCOPED_TRACE(file + " [" + c.section + "] " + c.key);
+    write_bytes(file, c.before);
+    ASSERT_TRUE(runtime::profile_write(file, c.section, c.key, "2.0"));
+    EXPECT_EQ(api_read(file, c.section, c.key), "2.0");
+    for (const auto& [section, key] : lookups) {
+      SCOPED_TRACE("[" + section + "] " + key);
+      EXPECT_EQ(runtime::profile_read(file, section, key, missing), api_read(file, section, key));
+    }
   }
 }
 

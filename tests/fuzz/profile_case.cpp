@@ -30,9 +30,10 @@ bool trimmed(const std::string& s) { return s.empty() || (!is_blank(s.front()) &
 
 // The rules of reading, as the file's user sees them: blanks around a value
 // are dropped and one pair of matching quotes around it is taken off; a
-// line that starts with ";" or "[" is no key line; a key ends at the first
-// "="; a section name ends at the first "]" that is not the second byte of
-// a double-byte character.
+// line that starts with ";" is no key line, nor is one that starts with "["
+// and has a "]" (a header); a key ends at the first "="; a section name
+// ends at the first "]" that is not the second byte of a double-byte
+// character.
 bool value_reads_back(const std::string& v) {
   const bool quoted = v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front();
   return !has_break(v) && trimmed(v) && !quoted;
@@ -133,6 +134,34 @@ bool replaced_in_a_key_line(const std::string& before, const std::string& after,
   return false;
 }
 
+// True when `after` is `before` with "=" and the value put in place of the
+// end of one key line that had no "=": after the key's name, in place of
+// the blanks that followed it.
+bool equals_added_to_a_key_line(const std::string& before, const std::string& after, const std::string& value,
+                                std::size_t prefix, std::size_t suffix) {
+  const std::string inserted = "=" + value;
+  if (after.size() < inserted.size() || prefix > before.size()) return false;
+  for (std::size_t i = after.size() - inserted.size() > suffix ? after.size() - inserted.size() - suffix : 0;
+       i <= std::min(prefix, after.size() - inserted.size()); ++i) {
+    if (i == 0 || after.compare(i, inserted.size(), inserted) != 0) continue;
+    // The bytes from i to the line end in `before` were blanks only.
+    const std::size_t kept = after.size() - i - inserted.size();
+    if (kept > before.size() || before.size() - kept < i) continue;
+    const std::size_t end = before.size() - kept;
+    if (end != before.size() && !is_break(before[end])) continue;
+    if (!std::all_of(before.begin() + static_cast<long>(i), before.begin() + static_cast<long>(end), is_blank)) continue;
+    std::size_t line_begin = i;
+    while (line_begin > 0 && !is_break(before[line_begin - 1])) --line_begin;
+    const std::string line = before.substr(line_begin, end - line_begin);
+    const std::size_t first = line.find_first_not_of(" \t");
+    if (line.find('=') == std::string::npos && line[first] != ';' && !is_blank(before[i - 1]) &&
+        !is_break(before[i - 1])) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // True when `after` is `before` with whole lines inserted: "key=value" at
 // the start of a line, or "[section]" and "key=value" at the end; either
 // after a line end that the last line lacked.
@@ -169,6 +198,7 @@ std::string check_edit(const std::string& before, const std::string& after, cons
   std::size_t suffix = 0;
   while (suffix < shorter && before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix]) ++suffix;
   if (replaced_in_a_key_line(before, after, op.value, prefix, suffix)) return "";
+  if (equals_added_to_a_key_line(before, after, op.value, prefix, suffix)) return "";
   if (lines_inserted(before, after, op, prefix, suffix)) return "";
   return "the file changed beyond the edited key: before " + escaped(before) + ", after " + escaped(after);
 }

@@ -216,12 +216,13 @@ TEST_F(FormLayoutTest, FontsAreNinePointSongWithBoldGroupBoxCaptions) {
   for (const runtime::Control* control : window->control) {
     SCOPED_TRACE(control->name());
     const QFont font = runtime::qt::widget(*control)->font();
-    EXPECT_EQ(font.family(), QStringLiteral("SimSun"));
+    // SimSun, or where it is missing its installed stand-in, asked for by name.
+    EXPECT_TRUE(song_face.match(font.family()).hasMatch()) << font.family().toStdString();
     EXPECT_EQ(font.pointSize(), 9);
     const bool group_box = qobject_cast<QGroupBox*>(runtime::qt::widget(*control)) != nullptr;
     EXPECT_EQ(font.weight(), group_box ? QFont::Bold : QFont::Normal);
     const QFontInfo rendered(font);
-    EXPECT_TRUE(song_face.match(rendered.family()).hasMatch()) << rendered.family().toStdString();
+    EXPECT_EQ(rendered.family(), font.family());
     EXPECT_EQ(rendered.pointSize(), 9);
   }
 }

@@ -2,7 +2,6 @@
 // that is not allowed, places that are read-only for the user who runs the
 // tool. Each is reported as not written, and the old file stays whole.
 #include <fcntl.h>
-#include <grp.h>
 #include <linux/fs.h>
 #include <signal.h>
 #include <sys/ioctl.h>
@@ -20,6 +19,7 @@
 #include "files/client_config.h"
 #include "files/update_descriptor.h"
 #include "runtime/profile.h"
+#include "support/ordinary_user.h"
 #include "support/temp_dir.h"
 
 namespace robustness {
@@ -147,22 +147,13 @@ TEST(FailedRename, RefusedRenameIsReportedAndTheOldFileStays) {
   }
 }
 
-// Runs `body` in a child as a user without the superuser's rights (nobody),
-// in the working directory, which that user is given; as any other user it
-// just runs. The user's own files are then as read-only to it as their
+// Runs `body` in a child as a user without the superuser's rights (see
+// OrdinaryUser), whose own files are then as read-only to it as their
 // permission bits say.
 int as_ordinary_user(const std::function<bool()>& body) {
-  if (::geteuid() == 0) {
-    for (const auto& entry : fs::recursive_directory_iterator(".")) {
-      if (::lchown(entry.path().c_str(), 65534, 65534) != 0) return 2;
-    }
-    if (::chown(".", 65534, 65534) != 0) return 2;
-  }
   return run_in_child([&] {
-    if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)) {
-      return 2;
-    }
-    return report(body());
+    const test_support::OrdinaryUser user;
+    return user.ok() ? report(body()) : 2;
   });
 }
 
