@@ -10,8 +10,6 @@
 
 namespace robustness {
 
-namespace {
-
 int exit_code(int status) {
   if (WIFEXITED(status)) return WEXITSTATUS(status);
   if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
@@ -26,7 +24,24 @@ pid_t wait_for(pid_t pid, int* status) {
   return got;
 }
 
-}  // namespace
+pid_t fork_traced(const std::function<void()>& body) {
+  const pid_t pid = ::fork();
+  if (pid < 0) return -1;
+  if (pid == 0) {
+    if (::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) ::_exit(100);
+    ::kill(::getpid(), SIGSTOP);  // the parent starts following it from here
+    body();
+    ::_exit(0);
+  }
+  int status = 0;
+  if (wait_for(pid, &status) != pid || !WIFSTOPPED(status)) {
+    ::kill(pid, SIGKILL);
+    wait_for(pid, &status);
+    return -1;
+  }
+  ::ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL);
+  return pid;
+}
 
 int run_in_child(const std::function<int()>& body) {
   const pid_t pid = ::fork();
@@ -85,21 +100,9 @@ int Child::wait() {
 }
 
 int kill_at_system_call(const std::function<void()>& body, int kill_at) {
-  const pid_t pid = ::fork();
+  const pid_t pid = fork_traced(body);
   if (pid < 0) return -1;
-  if (pid == 0) {
-    if (::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) ::_exit(100);
-    ::kill(::getpid(), SIGSTOP);  // the parent starts counting from here
-    body();
-    ::_exit(0);
-  }
   int status = 0;
-  if (wait_for(pid, &status) != pid || !WIFSTOPPED(status)) {
-    ::kill(pid, SIGKILL);
-    wait_for(pid, &status);
-    return -1;
-  }
-  ::ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL);
   int entered = 0;
   bool inside = false;  // syscall stops alternate between entry and exit
   int pass_signal = 0;

@@ -38,6 +38,17 @@ class Child {
   int signal_fd_ = -1;
 };
 
+// The exit code in a wait status, as run_in_child gives it.
+int exit_code(int status);
+// waitpid that goes on after a signal interrupts it.
+pid_t wait_for(pid_t pid, int* status);
+
+// Forks a child under ptrace that runs `body` and leaves. Returns its pid
+// once it is held before `body`'s first system call, with system-call stops
+// marked and the child killed should the tracer end; -1 when it could not
+// be started or traced.
+pid_t fork_traced(const std::function<void()>& body);
+
 // Runs `body` in a child under ptrace and kills it with SIGKILL as it
 // enters its system call number `kill_at` (counted from 1, from the start
 // of `body`); that call never runs. Returns the number of system calls the

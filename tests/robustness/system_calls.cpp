@@ -1,5 +1,7 @@
 #include "system_calls.h"
 
+#include "child.h"
+
 #include <signal.h>
 #include <sys/ptrace.h>
 #include <sys/syscall.h>
@@ -11,20 +13,6 @@
 namespace robustness {
 
 namespace {
-
-pid_t wait_for(pid_t pid, int* status) {
-  pid_t got;
-  do {
-    got = ::waitpid(pid, status, 0);
-  } while (got < 0 && errno == EINTR);
-  return got;
-}
-
-int exit_code(int status) {
-  if (WIFEXITED(status)) return WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
-  return -1;
-}
 
 // Which arguments of a call are file names.
 std::vector<int> path_arguments(long number) {
@@ -76,24 +64,7 @@ bool gives_a_name(const SystemCall& call) {
   return path_arguments(call.number).size() == 2;
 }
 
-TracedChild::TracedChild(const std::function<void()>& body) {
-  const pid_t pid = ::fork();
-  if (pid < 0) return;
-  if (pid == 0) {
-    if (::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) ::_exit(100);
-    ::kill(::getpid(), SIGSTOP);  // the parent starts recording from here
-    body();
-    ::_exit(0);
-  }
-  int status = 0;
-  if (wait_for(pid, &status) != pid || !WIFSTOPPED(status)) {
-    ::kill(pid, SIGKILL);
-    wait_for(pid, &status);
-    return;
-  }
-  ::ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL);
-  pid_ = pid;
-}
+TracedChild::TracedChild(const std::function<void()>& body) : pid_(fork_traced(body)) {}
 
 TracedChild::~TracedChild() {
   if (pid_ <= 0) return;
