@@ -4,6 +4,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "runtime/wide_text.h"
 #else
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,13 +32,7 @@ std::string temporary_sibling_suffix() {
 
 #ifdef _WIN32
 
-std::wstring wide_file_name(std::string_view name) {
-  if (name.empty()) return {};
-  const int size = MultiByteToWideChar(936, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(936, 0, name.data(), static_cast<int>(name.size()), wide.data(), size);
-  return wide;
-}
+std::wstring wide_file_name(std::string_view name) { return wide_text(name, gbk_code_page); }
 
 bool file_exists(std::string_view name) {
   const DWORD attributes = GetFileAttributesW(wide_file_name(name).c_str());

@@ -1,5 +1,7 @@
 #include "app/cli/terminal.h"
 
+#include "runtime/wide_text.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -22,23 +24,8 @@ namespace {
 
 #ifdef _WIN32
 
-std::wstring wide(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring text(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), size);
-  return text;
-}
-
-std::string narrow(std::wstring_view text, UINT code_page) {
-  if (text.empty()) return {};
-  const int size = WideCharToMultiByte(code_page, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                       nullptr, nullptr);
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(code_page, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
-                      nullptr);
-  return bytes;
-}
+using runtime::narrow_text;
+using runtime::wide_text;
 
 // The code page of text sent through a pipe or into a file: the console's,
 // or the system's when the program has no console.
@@ -51,12 +38,12 @@ void print(DWORD which, std::string_view utf8) {
   const HANDLE handle = GetStdHandle(which);
   DWORD mode = 0;
   if (GetConsoleMode(handle, &mode)) {  // a console shows every character, whatever its code page
-    const std::wstring text = wide(utf8);
+    const std::wstring text = wide_text(utf8);
     DWORD written = 0;
     WriteConsoleW(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     return;
   }
-  const std::string bytes = narrow(wide(utf8), redirected_code_page());
+  const std::string bytes = narrow_text(wide_text(utf8), redirected_code_page());
   DWORD written = 0;
   WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
@@ -65,7 +52,7 @@ std::string system_error_text(DWORD code) {
   wchar_t* buffer = nullptr;
   FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                  nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  std::string text = buffer ? narrow(buffer, CP_UTF8) : "error " + std::to_string(code);
+  std::string text = buffer ? narrow_text(buffer) : "error " + std::to_string(code);
   LocalFree(buffer);
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == '.')) text.pop_back();
   return text;
@@ -82,7 +69,7 @@ std::vector<std::string> command_line_arguments(int argc, char** argv) {
   (void)argv;
   int count = 0;
   wchar_t** wide_arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-  for (int i = 0; i < count; ++i) arguments.push_back(narrow(wide_arguments[i], CP_UTF8));
+  for (int i = 0; i < count; ++i) arguments.push_back(narrow_text(wide_arguments[i]));
   LocalFree(wide_arguments);
 #else
   arguments.assign(argv, argv + argc);
@@ -117,13 +104,13 @@ void print_out_bytes(std::string_view bytes) {
 
 std::optional<std::string> environment_variable(const std::string& name) {
 #ifdef _WIN32
-  const std::wstring wide_name = wide(name);
+  const std::wstring wide_name = wide_text(name);
   const DWORD size = GetEnvironmentVariableW(wide_name.c_str(), nullptr, 0);
   if (size == 0) return GetLastError() == ERROR_ENVVAR_NOT_FOUND ? std::nullopt : std::optional<std::string>("");
   std::wstring value(size, L'\0');
   const DWORD length = GetEnvironmentVariableW(wide_name.c_str(), value.data(), size);
   value.resize(length);
-  return narrow(value, CP_UTF8);
+  return narrow_text(value);
 #else
   const char* value = std::getenv(name.c_str());
   if (!value) return std::nullopt;
@@ -143,7 +130,7 @@ std::optional<std::string> read_standard_input() {
       text.append(buffer, got);
       if (text.find(L'\n') != std::wstring::npos) break;  // one line, as a prompt answer
     }
-    return narrow(text, CP_UTF8);
+    return narrow_text(text);
   }
   std::string bytes;
   char buffer[4096];
@@ -151,12 +138,10 @@ std::optional<std::string> read_standard_input() {
   while (ReadFile(handle, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
   const UINT code_page = redirected_code_page();
   if (code_page == CP_UTF8 || bytes.empty()) return bytes;
-  const int size = MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
-                                       nullptr, 0);
-  if (size <= 0) return std::nullopt;
-  std::wstring text(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(code_page, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), size);
-  return narrow(text, CP_UTF8);
+  if (MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), nullptr,
+                          0) <= 0)
+    return std::nullopt;  // not text of the code page
+  return narrow_text(wide_text(bytes, code_page));
 #else
   std::string bytes{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
   if (std::cin.bad()) return std::nullopt;
@@ -166,7 +151,7 @@ std::optional<std::string> read_standard_input() {
 
 std::optional<std::string> read_file(const std::string& path, std::string& error) {
 #ifdef _WIN32
-  const std::filesystem::path file(wide(path));
+  const std::filesystem::path file(wide_text(path));
 #else
   const std::filesystem::path file(path);
 #endif
@@ -194,7 +179,7 @@ std::optional<std::string> read_file(const std::string& path, std::string& error
 
 bool change_directory(const std::string& path, std::string& error) {
 #ifdef _WIN32
-  if (SetCurrentDirectoryW(wide(path).c_str())) return true;
+  if (SetCurrentDirectoryW(wide_text(path).c_str())) return true;
   error = system_error_text(GetLastError());
 #else
   if (::chdir(path.c_str()) == 0) return true;

@@ -9,7 +9,7 @@ namespace {
 // Message box texts keep their lines apart with CR LF, as Windows does.
 std::wstring crlf_lines(const std::string& utf8_lines) {
   std::wstring text;
-  for (const wchar_t c : win32::wide(utf8_lines)) {
+  for (const wchar_t c : wide_text(utf8_lines)) {
     if (c == L'\n') text += L'\r';
     text += c;
   }
@@ -52,7 +52,7 @@ double screen_logical_dpi() {
 
 void message_box_show(const std::string& title_utf8, const std::string& text_utf8) {
   const NativeWindow* owner = win32::last_shown_window();
-  MessageBoxW(owner ? owner->hwnd : nullptr, crlf_lines(text_utf8).c_str(), win32::wide(title_utf8).c_str(), MB_OK);
+  MessageBoxW(owner ? owner->hwnd : nullptr, crlf_lines(text_utf8).c_str(), wide_text(title_utf8).c_str(), MB_OK);
 }
 
 }  // namespace toolkit

@@ -100,7 +100,7 @@ HFONT window_font(NativeWindow& window, const Font& font, double logical_dpi) {
   // Negative sizes are points; positive ones pixels at the reference dpi.
   const int height = font.textsize < 0 ? -MulDiv(-font.textsize, static_cast<int>(logical_dpi), 72)
                                         : -static_cast<int>(font.textsize * logical_dpi / 96.0);
-  const std::wstring face = wide(font.face);
+  const std::wstring face = wide_text(font.face);
   const std::wstring key = face + L"/" + std::to_wstring(height) + L"/" + std::to_wstring(font.weight) + L"/" +
                            std::to_wstring(font.fontcharset);
   HFONT& made = window.fonts[key];
@@ -125,7 +125,7 @@ NativeControlPtr control_create(Window& parent, const ControlProperties& propert
   const PixelRect rect = parent.units().rect(properties.x, properties.y, properties.width, properties.height);
   // Made with its text and, as the next control of the window, its ID;
   // window_arrange corrects the ID should the array differ.
-  const std::wstring text = win32::wide(utf8_from_gbk(properties.text).text);
+  const std::wstring text = wide_text(utf8_from_gbk(properties.text).text);
   const auto id = static_cast<INT_PTR>(win32::first_control_id + window.controls_made++);
   const HWND hwnd = CreateWindowExW(cls.ex_style, cls.window_class, text.c_str(), cls.style, rect.x, rect.y,
                                     rect.width, rect.height, window.hwnd, reinterpret_cast<HMENU>(id),
@@ -149,13 +149,13 @@ std::string control_text(const NativeControl& control) {
   const int length = GetWindowTextLengthW(control.hwnd);
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
   text.resize(static_cast<std::size_t>(GetWindowTextW(control.hwnd, text.data(), length + 1)));
-  return win32::utf8(text);
+  return narrow_text(text);
 }
 
 void control_set_text(NativeControl& control, std::string_view utf8) {
-  std::wstring text = win32::wide(utf8);
+  std::wstring text = wide_text(utf8);
   if (control.multiline) text = with_crlf(text);
-  if (win32::utf8(text) == control_text(control)) return;  // spares a round trip to the window system
+  if (narrow_text(text) == control_text(control)) return;  // spares a round trip to the window system
   SetWindowTextW(control.hwnd, text.c_str());
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "runtime/control.h"
+#include "runtime/wide_text.h"
 #include "runtime/window.h"
 
 namespace runtime {
@@ -37,10 +38,6 @@ struct NativeWindow {
 };
 
 namespace win32 {
-
-// UTF-8 and UTF-16, for the wide Win32 calls.
-std::wstring wide(std::string_view utf8);
-std::string utf8(std::wstring_view utf16);
 
 // The window of ours that holds `hwnd` (itself or one of its controls), or
 // null. The last one shown and still visible, for owning message boxes.

@@ -136,7 +136,7 @@ NativeWindowPtr window_create(Window& owner) {
   const PixelSize client = owner.units().client_size(p.width, p.height);
   RECT outer{0, 0, client.width, client.height};
   AdjustWindowRectEx(&outer, style, FALSE, 0);
-  const HWND hwnd = CreateWindowExW(0, window_class, win32::wide(utf8_from_gbk(p.title).text).c_str(), style, 0, 0,
+  const HWND hwnd = CreateWindowExW(0, window_class, wide_text(utf8_from_gbk(p.title).text).c_str(), style, 0, 0,
                                     outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
                                     GetModuleHandleW(nullptr), nullptr);
   auto* window = new NativeWindow{};

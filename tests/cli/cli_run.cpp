@@ -4,6 +4,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "runtime/wide_text.h"
 #endif
 
 namespace {
@@ -14,14 +16,8 @@ std::string from_terminal(const std::string& bytes) {
 #ifdef _WIN32
   const UINT console = GetConsoleOutputCP();
   const UINT code_page = console != 0 ? console : GetACP();
-  if (bytes.empty() || code_page == CP_UTF8) return bytes;
-  const int size = MultiByteToWideChar(code_page, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-  std::wstring text(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(code_page, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), size);
-  const int utf8_size = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(utf8_size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), size, utf8.data(), utf8_size, nullptr, nullptr);
-  return utf8;
+  if (code_page == CP_UTF8) return bytes;
+  return runtime::narrow_text(runtime::wide_text(bytes, code_page));
 #else
   return bytes;
 #endif

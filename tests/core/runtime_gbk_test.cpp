@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "runtime/gbk.h"
+#include "runtime/wide_text.h"
 
 namespace {
 
@@ -212,5 +213,18 @@ TEST(Gbk, AFailedConversionLeavesTheNextOneClean) {
   EXPECT_TRUE(good_back.complete);
   EXPECT_EQ(good_back.text, "中");
 }
+
+#ifdef _WIN32
+// The wide texts of the Win32 calls: what file names, the controls and
+// kestrel-cli's terminal are given.
+TEST(WideText, KnownCharactersBetweenUtf16Utf8AndCodePage936) {
+  EXPECT_EQ(runtime::wide_text("\xE4\xB8\xAD!"), L"\u4E2D!");
+  EXPECT_EQ(runtime::wide_text("\xD6\xD0\xA3\xA1", runtime::gbk_code_page), L"\u4E2D\uFF01");
+  EXPECT_EQ(runtime::narrow_text(L"\u4E2D\uFF01"), "\xE4\xB8\xAD\xEF\xBC\x81");
+  EXPECT_EQ(runtime::narrow_text(L"\u4E2D!", runtime::gbk_code_page), "\xD6\xD0!");
+  EXPECT_EQ(runtime::wide_text(""), L"");
+  EXPECT_EQ(runtime::narrow_text(L""), "");
+}
+#endif
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "runtime/wide_text.h"
 #else
 #include <fcntl.h>
 #include <poll.h>
@@ -20,14 +22,6 @@ namespace test_support {
 namespace {
 
 #ifdef _WIN32
-
-std::wstring wide(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring text(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), size);
-  return text;
-}
 
 // One argument quoted as CommandLineToArgvW reads it back.
 std::wstring quoted(const std::wstring& argument) {
@@ -81,10 +75,10 @@ ProcessResult run_process(const std::string& program, const std::vector<std::str
   CreatePipe(&err_read, &err_write, &inherit, 0);
   for (HANDLE ours : {in_write, out_read, err_read}) SetHandleInformation(ours, HANDLE_FLAG_INHERIT, 0);
 
-  std::wstring command_line = quoted(wide(program));
-  for (const std::string& argument : arguments) command_line += L" " + quoted(wide(argument));
+  std::wstring command_line = quoted(runtime::wide_text(program));
+  for (const std::string& argument : arguments) command_line += L" " + quoted(runtime::wide_text(argument));
   // The child inherits this process's environment, with the additions set for the moment.
-  for (const auto& [name, value] : environment) SetEnvironmentVariableW(wide(name).c_str(), wide(value).c_str());
+  for (const auto& [name, value] : environment) SetEnvironmentVariableW(runtime::wide_text(name).c_str(), runtime::wide_text(value).c_str());
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
@@ -94,7 +88,7 @@ ProcessResult run_process(const std::string& program, const std::vector<std::str
   PROCESS_INFORMATION process{};
   const BOOL started = CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                                       &startup, &process);
-  for (const auto& [name, value] : environment) SetEnvironmentVariableW(wide(name).c_str(), nullptr);
+  for (const auto& [name, value] : environment) SetEnvironmentVariableW(runtime::wide_text(name).c_str(), nullptr);
   for (HANDLE theirs : {in_read, out_write, err_write}) CloseHandle(theirs);
 
   ProcessResult result;
@@ -125,13 +119,8 @@ ProcessResult run_process(const std::string& program, const std::vector<std::str
 std::string program_beside_this_one(const std::string& name) {
   wchar_t path[MAX_PATH];
   GetModuleFileNameW(nullptr, path, MAX_PATH);
-  const std::wstring program = (std::filesystem::path(path).parent_path() / wide(name + ".exe")).wstring();
-  const int size = WideCharToMultiByte(CP_UTF8, 0, program.data(), static_cast<int>(program.size()), nullptr, 0,
-                                       nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, program.data(), static_cast<int>(program.size()), utf8.data(), size, nullptr,
-                      nullptr);
-  return utf8;
+  const std::wstring program = (std::filesystem::path(path).parent_path() / runtime::wide_text(name + ".exe")).wstring();
+  return runtime::narrow_text(program);
 }
 
 #else

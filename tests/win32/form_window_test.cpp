@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/wide_text.h"
 #include "support/expected_form.h"
 #include "support/temp_dir.h"
 #include "win32/kestrel_process.h"
@@ -119,7 +120,7 @@ TEST_F(FormWindowTest, WindowHasItsTitleAFixedFrameAMinimiseBoxAndNoMaximiseBox)
   const HWND form = program->form();
   wchar_t title[256] = {};
   GetWindowTextW(form, title, 256);
-  EXPECT_TRUE(std::regex_match(title, std::wregex(L"Wrenlet配置程序[(（][^()（）]+[)）]"))) << utf8(title);
+  EXPECT_TRUE(std::regex_match(title, std::wregex(L"Wrenlet配置程序[(（][^()（）]+[)）]"))) << runtime::narrow_text(title);
   const LONG style = style_of(form);
   EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
   EXPECT_TRUE(style & WS_SYSMENU);

@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "runtime/wide_text.h"
 #include "runtime/win32/control_ids.h"
 #include "support/expected_form.h"
 
@@ -80,22 +81,6 @@ bool wait_until(const std::function<bool()>& condition, int milliseconds) {
   return true;
 }
 
-std::string utf8(std::wstring_view utf16) {
-  if (utf16.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), nullptr, 0,
-                                       nullptr, nullptr);
-  std::string text(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), text.data(), size, nullptr, nullptr);
-  return text;
-}
-
-std::wstring wide(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring text(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), size);
-  return text;
-}
 
 KestrelProcess::KestrelProcess(const std::filesystem::path& dir) {
   std::wstring command_line = L"\"" + kestrel_program() + L"\"";
@@ -148,7 +133,7 @@ std::string KestrelProcess::focused() const {
   return name_of(info.hwndFocus);
 }
 
-std::string KestrelProcess::text(std::string_view name) const { return utf8(window_text(control(name))); }
+std::string KestrelProcess::text(std::string_view name) const { return runtime::narrow_text(window_text(control(name))); }
 
 RECT KestrelProcess::client_rect(std::string_view name) const {
   RECT rect{};
@@ -167,7 +152,7 @@ void KestrelProcess::press(WORD key, std::initializer_list<WORD> held) const {
 }
 
 void KestrelProcess::type(std::string_view text) const {
-  for (const wchar_t c : wide(text)) {
+  for (const wchar_t c : runtime::wide_text(text)) {
     if (c == L'\n') {
       press(VK_RETURN);
       continue;
@@ -220,7 +205,7 @@ std::optional<ShownBox> KestrelProcess::message_box() const {
   ShownBox box;
   box.hwnd = hwnd;
   box.owner = GetWindow(hwnd, GW_OWNER);
-  box.title = utf8(window_text(hwnd));
+  box.title = runtime::narrow_text(window_text(hwnd));
   for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     if (!IsWindowVisible(child)) continue;
     const std::wstring kind = class_name(child);
@@ -228,7 +213,7 @@ std::optional<ShownBox> KestrelProcess::message_box() const {
       ++box.buttons;
       if (GetDlgCtrlID(child) == IDOK) box.ok = child;
     } else if (CompareStringOrdinal(kind.c_str(), -1, L"Static", -1, TRUE) == CSTR_EQUAL) {
-      box.text += utf8(window_text(child));  // the icon's static, if any, has no text
+      box.text += runtime::narrow_text(window_text(child));  // the icon's static, if any, has no text
     }
   }
   return box;

@@ -19,9 +19,6 @@ namespace win32_test {
 // A guard against a hang, not a measure of speed.
 bool wait_until(const std::function<bool()>& condition, int milliseconds = 10000);
 
-std::string utf8(std::wstring_view utf16);
-std::wstring wide(std::string_view utf8);
-
 // A message box of the program, as another program sees it.
 struct ShownBox {
   HWND hwnd = nullptr;
