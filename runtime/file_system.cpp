@@ -1,7 +1,5 @@
 #include "runtime/file_system.h"
 
-#include <random>
-
 #ifdef _WIN32
 #include <windows.h>
 
@@ -13,22 +11,6 @@
 
 namespace runtime {
 
-std::string temporary_sibling_suffix() {
-  thread_local std::mt19937_64 random{std::random_device{}()};
-#ifndef _WIN32
-  // A forked child would draw the very names its parent draws.
-  thread_local pid_t seeded_in = ::getpid();
-  if (seeded_in != ::getpid()) {
-    random.seed(std::random_device{}());
-    seeded_in = ::getpid();
-  }
-#endif
-  static const char hex[] = "0123456789abcdef";
-  std::string suffix = ".kestrel-";
-  auto bits = random();
-  for (int digit = 0; digit < 16; ++digit, bits >>= 4) suffix += hex[bits & 15];
-  return suffix;
-}
 
 #ifdef _WIN32
 

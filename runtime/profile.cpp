@@ -42,10 +42,14 @@ fs::path resolve_links(fs::path target) {
   return {};
 }
 
+// A UTF-16 file is never edited: a byte-wise edit would garble it.
 bool write_profile(std::string_view file, const Planner& plan) {
   if (file.empty()) return false;
   const fs::path target = resolve_links(native_path(file));
-  return !target.empty() && profile_store::write_file(target, plan);
+  return !target.empty() &&
+         profile_store::write_file(target, [&](std::string_view content, std::string& scratch, Pieces& pieces) {
+           return !profile::utf16_byte_order_mark(content) && plan(content, scratch, pieces);
+         });
 }
 
 }  // namespace
@@ -64,11 +68,8 @@ void fail_next_profile_write_step(ProfileWriteStep step) { pending_failure.store
 std::string profile_read(std::string_view file, std::string_view section, std::string_view key,
                          std::string_view default_value) {
   std::string content;
-  if (file.empty() || !profile_store::read_file(native_path(file), content) || profile::utf16_byte_order_mark(content)) {
-    return std::string(default_value);
-  }
-  const profile::Lookup found = profile::find_key(content, section, key);
-  return std::string(found.has_value ? profile::unquote(found.raw_value) : default_value);
+  if (file.empty() || !profile_store::read_file(native_path(file), content)) return std::string(default_value);
+  return ProfileText(std::move(content)).read(section, key, default_value);
 }
 
 bool profile_write(std::string_view file, std::string_view section, std::string_view key,
@@ -76,7 +77,6 @@ bool profile_write(std::string_view file, std::string_view section, std::string_
   // One key: the new content is written around the old bytes, never copied whole.
   return write_profile(file, [&](std::string_view content, std::string& scratch,
                                  Pieces& pieces) {
-    if (profile::utf16_byte_order_mark(content)) return false;
     profile::Edit edit = profile::plan_key_edit(content, section, key, value);
     scratch = std::move(edit.insert);
     pieces = {content.substr(0, edit.keep_before), scratch, content.substr(edit.keep_after)};
@@ -101,7 +101,6 @@ void ProfileText::write(std::string_view section, std::string_view key, std::str
 bool profile_update(std::string_view file, const ProfileEdits& edits) {
   return write_profile(file, [&](std::string_view content, std::string& scratch,
                                  Pieces& pieces) {
-    if (profile::utf16_byte_order_mark(content)) return false;
     ProfileText text{std::string(content)};
     edits(text);
     scratch = text.content();

@@ -111,7 +111,7 @@ bool read_file(const fs::path& file, std::string& content) {
 }
 
 bool write_file(const fs::path& target, const Planner& plan) {
-  const fs::path directory = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  const fs::path directory = temporary::directory_of(target);
   const auto deadline = Clock::now() + lock_wait;
   for (;;) {
     struct stat dir_info {};

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
-#include "runtime/file_system.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -30,11 +30,29 @@ constexpr std::size_t digits = 16;
 
 bool is_hex_digit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }
 
+}  // namespace
+
 fs::path directory_of(const fs::path& target) {
   return target.has_parent_path() ? target.parent_path() : fs::path(".");
 }
 
-}  // namespace
+std::string sibling_suffix() {
+  thread_local std::mt19937_64 random{std::random_device{}()};
+#ifndef _WIN32
+  // A forked child would draw the very names its parent draws.
+  thread_local pid_t seeded_in = ::getpid();
+  if (seeded_in != ::getpid()) {
+    random.seed(std::random_device{}());
+    seeded_in = ::getpid();
+  }
+#endif
+  static const char hex[] = "0123456789abcdef";
+  std::string suffix(marker);
+  auto bits = random();
+  for (std::size_t digit = 0; digit < digits; ++digit, bits >>= 4) suffix += hex[bits & 15];
+  return suffix;
+}
+
 
 bool is_temporary_name(std::string_view name) {
   if (name.size() < marker.size() + digits) return false;
@@ -64,7 +82,7 @@ void remove_stale(const fs::path& target) {
 Native create_held(const fs::path& target, fs::path& name) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     name = target;
-    name += temporary_sibling_suffix();
+    name += sibling_suffix();
     const HANDLE file = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) return file;
@@ -135,7 +153,7 @@ void remove_stale(const fs::path& target) {
 Native create_held(const fs::path& target, fs::path& name) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     name = target;
-    name += temporary_sibling_suffix();
+    name += sibling_suffix();
     const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
       if (errno == EEXIST) continue;

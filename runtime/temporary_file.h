@@ -6,9 +6,15 @@
 // that nobody holds is a leftover of a killed writer, and is removed by the
 // next write of the same file.
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace runtime::temporary {
+
+// ".kestrel-" and 16 random hex digits, to append to the file's name.
+std::string sibling_suffix();
+// The directory a file is in: "." for a bare name.
+std::filesystem::path directory_of(const std::filesystem::path& target);
 
 // True when `entry`, a name in a directory, is a temporary of `target_name`
 // (the file name alone).

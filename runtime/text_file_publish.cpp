@@ -130,7 +130,7 @@ Native staging::take(std::string_view name) {
 }
 
 std::string text_file_staging_name(std::string_view name) {
-  return std::string(name) + temporary_sibling_suffix();
+  return std::string(name) + temporary::sibling_suffix();
 }
 
 bool text_file_publish(std::string_view staged, std::string_view name) {
