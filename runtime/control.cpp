@@ -34,6 +34,10 @@ void Control::set_text(std::string_view gbk) {
   shown_as_set_ = toolkit::control_text(*native_);
 }
 
+bool takes_focus(const ControlProperties& properties) {
+  return properties.taborder > 0 && properties.kind != "statictext" && properties.kind != "groupbox";
+}
+
 std::unique_ptr<Control> control_create(Window& parent, const ControlProperties& properties) {
   if (properties.kind == hidden_class) return nullptr;
   NativeControlPtr native = toolkit::control_create(parent, properties);

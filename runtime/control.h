@@ -44,6 +44,9 @@ struct ControlProperties {
   bool focusrectangle = true;
 };
 
+// Labels and frames never take the focus, nor a control without a taborder.
+bool takes_focus(const ControlProperties& properties);
+
 class Control {
  public:
   Control(ControlProperties properties, NativeControlPtr native);

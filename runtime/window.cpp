@@ -1,7 +1,6 @@
 #include "runtime/window.h"
 
 #include <algorithm>
-#include <numeric>
 
 #include "runtime/toolkit.h"
 
@@ -26,8 +25,7 @@ std::vector<Control*> stacking_order(const std::vector<Control*>& controls) {
 std::vector<Control*> tab_chain(const std::vector<Control*>& controls) {
   std::vector<Control*> chain;
   for (Control* c : controls) {
-    if (c->properties().taborder > 0 && !is_kind(c, "statictext") && !is_kind(c, "groupbox"))
-      chain.push_back(c);
+    if (takes_focus(c->properties())) chain.push_back(c);
   }
   std::stable_sort(chain.begin(), chain.end(), [](const Control* a, const Control* b) {
     return a->properties().taborder < b->properties().taborder;

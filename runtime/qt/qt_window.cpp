@@ -11,8 +11,8 @@
 #include <QStyle>
 #include <QStyleFactory>
 
+#include "runtime/gbk.h"
 #include "runtime/qt/qt_native.h"
-#include "runtime/qt/qt_text.h"
 #include "runtime/toolkit.h"
 
 #ifdef _WIN32
@@ -117,7 +117,7 @@ NativeWindowPtr window_create(Window& owner) {
   if (p.minbox) flags |= Qt::WindowMinimizeButtonHint;
   if (p.maxbox) flags |= Qt::WindowMaximizeButtonHint;
   widget->setWindowFlags(flags);
-  widget->setWindowTitle(qt_text(p.title));
+  widget->setWindowTitle(QString::fromStdString(utf8_from_gbk(p.title).text));
   widget->setWindowIcon(application_icon());
   const PixelSize client = owner.units().client_size(p.width, p.height);
   if (p.resizable) {

@@ -4,20 +4,6 @@
 #include "runtime/win32/win32_native.h"
 
 namespace runtime {
-namespace {
-
-// Message box texts keep their lines apart with CR LF, as Windows does.
-std::wstring crlf_lines(const std::string& utf8_lines) {
-  std::wstring text;
-  for (const wchar_t c : wide_text(utf8_lines)) {
-    if (c == L'\n') text += L'\r';
-    text += c;
-  }
-  return text;
-}
-
-}  // namespace
-
 namespace toolkit {
 
 // Win32 needs no application object; the window class is registered with
@@ -52,7 +38,8 @@ double screen_logical_dpi() {
 
 void message_box_show(const std::string& title_utf8, const std::string& text_utf8) {
   const NativeWindow* owner = win32::last_shown_window();
-  MessageBoxW(owner ? owner->hwnd : nullptr, crlf_lines(text_utf8).c_str(), wide_text(title_utf8).c_str(), MB_OK);
+  const std::wstring text = win32::with_crlf(wide_text(text_utf8));
+  MessageBoxW(owner ? owner->hwnd : nullptr, text.c_str(), wide_text(title_utf8).c_str(), MB_OK);
 }
 
 }  // namespace toolkit

@@ -40,12 +40,17 @@ ControlClass control_class(const ControlProperties& p) {
   return {nullptr, 0, 0};
 }
 
-bool takes_focus(const ControlProperties& p) {
-  return p.taborder > 0 && p.kind != "statictext" && p.kind != "groupbox";
+}  // namespace
+
+void NativeDeleter::operator()(NativeControl* control) const {
+  SetWindowLongPtrW(control->hwnd, GWLP_USERDATA, 0);
+  DestroyWindow(control->hwnd);
+  if (control->own_brush) DeleteObject(control->own_brush);
+  delete control;
 }
 
-// CR LF between lines, as a multi-line edit keeps them; lone CRs and LFs
-// become CR LF too.
+namespace win32 {
+
 std::wstring with_crlf(std::wstring_view text) {
   std::wstring lines;
   lines.reserve(text.size());
@@ -59,17 +64,6 @@ std::wstring with_crlf(std::wstring_view text) {
   }
   return lines;
 }
-
-}  // namespace
-
-void NativeDeleter::operator()(NativeControl* control) const {
-  SetWindowLongPtrW(control->hwnd, GWLP_USERDATA, 0);
-  DestroyWindow(control->hwnd);
-  if (control->own_brush) DeleteObject(control->own_brush);
-  delete control;
-}
-
-namespace win32 {
 
 NativeControl* control_of(HWND hwnd) {
   if (!hwnd || !window_holding(hwnd) || GetAncestor(hwnd, GA_ROOT) == hwnd) return nullptr;
@@ -154,7 +148,7 @@ std::string control_text(const NativeControl& control) {
 
 void control_set_text(NativeControl& control, std::string_view utf8) {
   std::wstring text = wide_text(utf8);
-  if (control.multiline) text = with_crlf(text);
+  if (control.multiline) text = win32::with_crlf(text);
   if (narrow_text(text) == control_text(control)) return;  // spares a round trip to the window system
   SetWindowTextW(control.hwnd, text.c_str());
 }

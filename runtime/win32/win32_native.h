@@ -39,6 +39,10 @@ struct NativeWindow {
 
 namespace win32 {
 
+// CR LF between lines, as multi-line edits and message boxes keep them;
+// lone CRs and LFs become CR LF too.
+std::wstring with_crlf(std::wstring_view text);
+
 // The window of ours that holds `hwnd` (itself or one of its controls), or
 // null. The last one shown and still visible, for owning message boxes.
 NativeWindow* window_holding(HWND hwnd);
