@@ -12,8 +12,12 @@ std::string undestroyable_control;
 
 }  // namespace
 
+// The toolkit made the control showing its text.
 Control::Control(ControlProperties properties, NativeControlPtr native)
-    : properties_(std::move(properties)), native_(std::move(native)) {}
+    : properties_(std::move(properties)),
+      native_(std::move(native)),
+      text_as_set_(properties_.text),
+      shown_as_set_(toolkit::control_text(*native_)) {}
 
 Control::~Control() = default;
 
@@ -42,9 +46,7 @@ std::unique_ptr<Control> control_create(Window& parent, const ControlProperties&
   if (properties.kind == hidden_class) return nullptr;
   NativeControlPtr native = toolkit::control_create(parent, properties);
   if (!native) return nullptr;
-  auto control = std::make_unique<Control>(properties, std::move(native));
-  control->set_text(properties.text);
-  return control;
+  return std::make_unique<Control>(properties, std::move(native));
 }
 
 bool control_destroy(std::unique_ptr<Control>& control) {

@@ -71,7 +71,7 @@ class Control {
  private:
   ControlProperties properties_;
   NativeControlPtr native_;
-  std::string text_as_set_;   // GBK, as given to set_text
+  std::string text_as_set_;   // GBK, as made or given to set_text
   std::string shown_as_set_;  // the toolkit's text right after it
 };
 

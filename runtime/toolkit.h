@@ -59,7 +59,7 @@ void window_show(Window& window, bool centre);
 void window_close(Window& window);
 
 // A control of the kind that `properties.kind` names, on the window, with
-// the properties' look; null for a kind the toolkit does not have.
+// the properties' look and text; null for a kind the toolkit does not have.
 NativeControlPtr control_create(Window& parent, const ControlProperties& properties);
 
 // The control's text, UTF-8; a multi-line edit gives CR LF between lines.

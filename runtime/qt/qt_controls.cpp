@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 
+#include "runtime/gbk.h"
 #include "runtime/qt/qt_font.h"
 #include "runtime/qt/qt_line_edit.h"
 #include "runtime/qt/qt_native.h"
@@ -146,6 +147,7 @@ NativeControlPtr control_create(Window& parent, const ControlProperties& propert
   if (found == control_classes().end()) return nullptr;
   QWidget* widget = found->second(properties, qt::widget(parent));
   apply_look(widget, properties, parent.units(), parent.logical_dpi());
+  set_widget_text(widget, QString::fromStdString(utf8_from_gbk(properties.text).text));
   widget->show();
   return NativeControlPtr(new NativeControl{widget});
 }

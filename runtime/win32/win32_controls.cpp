@@ -119,7 +119,8 @@ NativeControlPtr control_create(Window& parent, const ControlProperties& propert
   const PixelRect rect = parent.units().rect(properties.x, properties.y, properties.width, properties.height);
   // Made with its text and, as the next control of the window, its ID;
   // window_arrange corrects the ID should the array differ.
-  const std::wstring text = wide_text(utf8_from_gbk(properties.text).text);
+  std::wstring text = wide_text(utf8_from_gbk(properties.text).text);
+  if (properties.kind == "multilineedit") text = win32::with_crlf(text);
   const auto id = static_cast<INT_PTR>(win32::first_control_id + window.controls_made++);
   const HWND hwnd = CreateWindowExW(cls.ex_style, cls.window_class, text.c_str(), cls.style, rect.x, rect.y,
                                     rect.width, rect.height, window.hwnd, reinterpret_cast<HMENU>(id),
@@ -149,7 +150,6 @@ std::string control_text(const NativeControl& control) {
 void control_set_text(NativeControl& control, std::string_view utf8) {
   std::wstring text = wide_text(utf8);
   if (control.multiline) text = win32::with_crlf(text);
-  if (narrow_text(text) == control_text(control)) return;  // spares a round trip to the window system
   SetWindowTextW(control.hwnd, text.c_str());
 }
 
