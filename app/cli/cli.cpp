@@ -18,8 +18,8 @@ void warn_of_unwritten_database_fields(const Request& request, const release::Ou
   for (const auto& [id, value] : request.given) {
     if (release::field(id).database) options += " --" + std::string(release::field(id).option);
   }
-  if (request.password_env) options += " --password-env";
-  if (request.password_stdin) options += " --password-stdin";
+  if (request.password_env) options += std::string(" --") + password_env_option;
+  if (request.password_stdin) options += std::string(" --") + password_stdin_option;
   if (options.empty()) return;
   print_err("kestrel-cli: UpdateConfig.ini exists, and updating it leaves its database section as it is;"
             " not written:" + options + "\n");

@@ -42,7 +42,7 @@ int exit_status(Outcome::Status status) {
 // "--update-url (更新地址): " before the form's message.
 std::string field_prefix(release::FieldId id) {
   const release::Field& field = release::field(id);
-  return "--" + std::string(field.option) + " (" + release::label_name(field) + "): ";
+  return option_prefix(field, field.option);
 }
 
 json files_json(const Outcome& outcome) {

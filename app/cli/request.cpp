@@ -24,6 +24,10 @@ const char* const description =
 
 }  // namespace
 
+std::string option_prefix(const release::Field& field, const std::string& option) {
+  return "--" + option + " (" + release::label_name(field) + "): ";
+}
+
 Parsed parse_command_line(const std::vector<std::string>& arguments) {
   Request request;
   CLI::App app{description, "kestrel-cli"};
@@ -50,14 +54,14 @@ Parsed parse_command_line(const std::vector<std::string>& arguments) {
             ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);  // a later one overrides, as in scripts
   }
   CLI::Option* note = field_options[release::FieldId::note];
-  generate->add_option("--note-file", request.note_file, "The note, read from FILE (UTF-8)")
+  generate->add_option(std::string("--") + note_file_option, request.note_file, "The note, read from FILE (UTF-8)")
       ->type_name("FILE")
       ->excludes(note);
   const release::Field& password = release::field(release::FieldId::password);
   CLI::Option* password_env =
-      generate->add_option("--password-env", request.password_env, option_help(password) + ", from the environment variable VAR")
+      generate->add_option(std::string("--") + password_env_option, request.password_env, option_help(password) + ", from the environment variable VAR")
           ->type_name("VAR");
-  generate->add_flag("--password-stdin", request.password_stdin, option_help(password) + ", from standard input")
+  generate->add_flag(std::string("--") + password_stdin_option, request.password_stdin, option_help(password) + ", from standard input")
       ->excludes(password_env);
   // A password among the arguments could be read by every user of the machine.
   CLI::Option* plain = generate->add_option("--" + std::string(password.option), plain_password)

@@ -23,6 +23,15 @@ struct Request {
   bool password_stdin = false;
 };
 
+// The options that give the note and the password other than as a value.
+inline constexpr const char* note_file_option = "note-file";
+inline constexpr const char* password_env_option = "password-env";
+inline constexpr const char* password_stdin_option = "password-stdin";
+
+// How a message about an option's value begins, UTF-8:
+// "--update-url (更新地址): ".
+std::string option_prefix(const release::Field& field, const std::string& option);
+
 // The exit statuses.
 inline constexpr int status_written = 0;
 inline constexpr int status_not_written = 1;

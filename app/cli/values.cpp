@@ -12,7 +12,7 @@ using release::Field;
 using release::FieldId;
 
 Refusal refusal(const Field& field, const std::string& option, const std::string& why) {
-  return {field.id, option, "--" + option + " (" + release::label_name(field) + "): " + why};
+  return {field.id, option, option_prefix(field, option) + why};
 }
 
 // Line breaks as a multi-line edit gives them: CR LF, whatever the source used.
@@ -54,21 +54,21 @@ std::optional<Refusal> take_note_file(const std::string& path, release::Values& 
   const Field& note = release::field(FieldId::note);
   std::string error;
   std::optional<std::string> bytes = read_file(path, error);
-  if (!bytes) return refusal(note, "note-file", "cannot read " + path + ": " + error);
+  if (!bytes) return refusal(note, note_file_option, "cannot read " + path + ": " + error);
   if (bytes->starts_with("\xEF\xBB\xBF")) bytes->erase(0, 3);
-  return take(note, "note-file", without_final_line_break(*bytes), values);
+  return take(note, note_file_option, without_final_line_break(*bytes), values);
 }
 
 std::optional<Refusal> take_password(const Request& request, release::Values& values) {
   const Field& password = release::field(FieldId::password);
   if (request.password_env) {
     const std::optional<std::string> value = environment_variable(*request.password_env);
-    if (!value) return refusal(password, "password-env", "the environment variable " + *request.password_env + " is not set");
-    return take(password, "password-env", *value, values);
+    if (!value) return refusal(password, password_env_option, "the environment variable " + *request.password_env + " is not set");
+    return take(password, password_env_option, *value, values);
   }
   const std::optional<std::string> input = read_standard_input();
-  if (!input) return refusal(password, "password-stdin", "standard input cannot be read");
-  return take(password, "password-stdin", without_final_line_break(*input), values);
+  if (!input) return refusal(password, password_stdin_option, "standard input cannot be read");
+  return take(password, password_stdin_option, without_final_line_break(*input), values);
 }
 
 }  // namespace
