@@ -151,6 +151,11 @@ TEST_F(Cli, DryRunWritesNothingAndPrintsWhatARunWouldWrite) {
   ASSERT_EQ(run_cli(next).status, 0);
   EXPECT_EQ(outcome["files"][1]["mode"], "update");
   EXPECT_EQ(outcome["files"][1]["content"], runtime::utf8_from_gbk(file("Update.txt")).text);
+  // Only the version and the note change; the note's lines end in CR LF.
+  const std::string updated =
+      "[Update]\r\nVersion=3\r\nDate=2024-03-02\r\nURL=http://example.com/update/sales.rar\r\nNote=多行\r\n说明\r\n";
+  EXPECT_EQ(outcome["files"][1]["content"], updated);
+  EXPECT_EQ(file("Update.txt"), runtime::gbk(updated));
 }
 
 TEST_F(Cli, ShowGivesBackWhatGenerateWrote) {
