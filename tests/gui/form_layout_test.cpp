@@ -37,8 +37,8 @@ const PixelBox rects_at_96_dpi[] = {
 };
 
 // The outer size of 4247 x 1384 units at 96 dpi.
-constexpr int outer_width_96 = 929;
-constexpr int outer_height_96 = 346;
+constexpr int outer_width_96 = expected_form::window_width_96;
+constexpr int outer_height_96 = expected_form::window_height_96;
 
 // The edits, and the red markers beside the required ones.
 std::vector<const char*> fields() {
