@@ -63,13 +63,7 @@ class FormLayoutTest : public FormTest {
     open_form();
   }
 
-  QWidget* widget(const std::string& name) const {
-    for (const runtime::Control* control : window->control) {
-      if (control->name() == name) return runtime::qt::widget(*control);
-    }
-    ADD_FAILURE() << "no control " << name;
-    return runtime::qt::widget(*window);
-  }
+  QWidget* widget(const std::string& name) const { return runtime::qt::widget(named(name)); }
   QRect rect(const std::string& name) const { return widget(name)->geometry(); }
 
   // Pixels of the rendered window inside `area` that `is_ink` accepts.

@@ -10,7 +10,6 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
-#include <stdexcept>
 #include <string>
 
 #include "files/client_config.h"
@@ -106,13 +105,6 @@ class FormPasteTest : public FormTest, public ::testing::WithParamInterface<Way>
     }
     ADD_FAILURE() << "no point of " << line->objectName().toStdString() << " at its cursor";
     return {};
-  }
-
-  runtime::Control& named(const std::string& name) {
-    for (runtime::Control* control : window->control) {
-      if (control->name() == name) return *control;
-    }
-    throw std::invalid_argument(name);
   }
 
   // The edit holds "<>" with the cursor between the two.
