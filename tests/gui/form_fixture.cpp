@@ -1,6 +1,7 @@
 #include "form_fixture.h"
 
 #include "runtime/qt/qt_native.h"
+#include <QClipboard>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -48,6 +49,11 @@ runtime::Control& FormTest::named(const std::string& name) const {
     if (control->name() == name) return *control;
   }
   throw std::invalid_argument(name);
+}
+
+void FormTest::paste_with_ctrl_v(QWidget* widget, const std::string& utf8_text) {
+  QGuiApplication::clipboard()->setText(QString::fromUtf8(utf8_text.data(), static_cast<qsizetype>(utf8_text.size())));
+  QTest::keyClick(widget, Qt::Key_V, Qt::ControlModifier);
 }
 
 void FormTest::click(runtime::Control& button) {
