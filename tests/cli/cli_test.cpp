@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <nlohmann/json.hpp>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -16,6 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test_support::read_bytes;
+using test_support::timeless;
 using test_support::write_bytes;
 using Args = std::vector<std::string>;
 
@@ -42,11 +42,6 @@ const std::string created_config = runtime::gbk(
     "AutoUpdate=1\r\n;更新用配置文件地址\r\nURL=http://example.com/update/Update.txt\r\n;当前程序版本\r\n"
     "Version=1.5\r\n;最后一次更新日期\r\nLastUpdate=@\r\n[Database]\r\nDBMS=MSS Microsoft SQL Server\r\n"
     "ServerName=(local)\r\nDatabase=\r\nLogID=sa\r\nLogPass=\r\nDBParm=\r\n");
-
-std::string timeless(const std::string& config) {
-  static const std::regex stamp("LastUpdate=\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\r\n");
-  return std::regex_replace(config, stamp, "LastUpdate=@\r\n");
-}
 
 class Cli : public ::testing::Test {
  protected:
@@ -151,6 +146,11 @@ TEST_F(Cli, DryRunWritesNothingAndPrintsWhatARunWouldWrite) {
   ASSERT_EQ(run_cli(next).status, 0);
   EXPECT_EQ(outcome["files"][1]["mode"], "update");
   EXPECT_EQ(outcome["files"][1]["content"], runtime::utf8_from_gbk(file("Update.txt")).text);
+  // Only the version and the note change; the note's lines end in CR LF.
+  const std::string updated =
+      "[Update]\r\nVersion=3\r\nDate=2024-03-02\r\nURL=http://example.com/update/sales.rar\r\nNote=多行\r\n说明\r\n";
+  EXPECT_EQ(outcome["files"][1]["content"], updated);
+  EXPECT_EQ(file("Update.txt"), runtime::gbk(updated));
 }
 
 TEST_F(Cli, ShowGivesBackWhatGenerateWrote) {

@@ -13,17 +13,12 @@
 
 #include "cli_run.h"
 #include "runtime/gbk.h"
+#include "support/profile_api.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-std::string api_read(const char* file, const char* section, const char* key) {
-  const std::string path = std::filesystem::absolute(file).string();
-  std::vector<char> buffer(4096);
-  const DWORD size = GetPrivateProfileStringA(section, key, "#MISSING", buffer.data(),
-                                              static_cast<DWORD>(buffer.size()), path.c_str());
-  return std::string(buffer.data(), size);
-}
+using test_support::profile_api_read;
 
 TEST(CliOnWindows, ValuesGivenInChineseReadBackThroughTheProfileApi) {
   if (GetACP() != 936) GTEST_SKIP() << "the ANSI code page is " << GetACP() << ", not 936";
@@ -53,7 +48,7 @@ TEST(CliOnWindows, ValuesGivenInChineseReadBackThroughTheProfileApi) {
         {"Update.txt", "Update", "URL", runtime::gbk("http://例子.com/升级包.rar")},
         {"Update.txt", "Update", "Note", runtime::gbk("修正打印")},
     };
-    for (const auto& e : expected) EXPECT_EQ(api_read(e.file, e.section, e.key), e.value) << e.file << " " << e.key;
+    for (const auto& e : expected) EXPECT_EQ(profile_api_read(e.file, e.section, e.key), e.value) << e.file << " " << e.key;
   }
 }
 

@@ -22,6 +22,7 @@
 #include "runtime/gbk.h"
 #include "runtime/profile.h"
 #include "runtime/strings.h"
+#include "support/profile_api.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -32,17 +33,8 @@ using files::UpdateDescriptor;
 using runtime::gbk;
 using test_support::write_bytes;
 
-constexpr char missing[] = "#MISSING";
-
-// The value as the update client sees it: the API, given the file's full path
-// (a bare name would mean the Windows directory).
-std::string api_read(const std::string& file, const std::string& section, const std::string& key) {
-  const std::string path = fs::absolute(file).string();
-  std::vector<char> buffer(8192);
-  const DWORD size = GetPrivateProfileStringA(section.c_str(), key.c_str(), missing, buffer.data(),
-                                              static_cast<DWORD>(buffer.size()), path.c_str());
-  return std::string(buffer.data(), size);
-}
+constexpr const char* missing = test_support::profile_missing;
+using test_support::profile_api_read;  // the value as the update client sees it
 
 struct Expected {
   const char* section;
@@ -62,12 +54,12 @@ class WindowsProfileApi : public ::testing::Test {
   static void expect_read_back(const std::string& file, const std::vector<Expected>& values) {
     for (const Expected& e : values) {
       SCOPED_TRACE(file + " [" + e.section + "] " + e.key);
-      EXPECT_EQ(api_read(file, e.section, e.key), e.value);
+      EXPECT_EQ(profile_api_read(file, e.section, e.key), e.value);
       std::string section = e.section;
       std::string key = e.key;
       CharUpperBuffA(section.data(), static_cast<DWORD>(section.size()));
       CharLowerBuffA(key.data(), static_cast<DWORD>(key.size()));
-      EXPECT_EQ(api_read(file, section, key), e.value);
+      EXPECT_EQ(profile_api_read(file, section, key), e.value);
     }
   }
 
@@ -230,12 +222,12 @@ TEST_F(WindowsProfileApi, ProfileReadAgreesWithTheApi) {
       {"Odd", "UnderBroken"}, {"Broken", "UnderBroken"}, {"Broken", "k"}, {"Odd", "[Broken"}};
   for (const auto& [section, key] : lookups) {
     SCOPED_TRACE("[" + section + "] " + key);
-    EXPECT_EQ(runtime::profile_read(file, section, key, missing), api_read(file, section, key));
+    EXPECT_EQ(runtime::profile_read(file, section, key, missing), profile_api_read(file, section, key));
   }
   // What the API does with the two hand-edited shapes, stated outright.
-  EXPECT_EQ(api_read(file, "Odd", "Bare"), missing);
-  EXPECT_EQ(api_read(file, "Odd", "UnderBroken"), "still in Odd");
-  EXPECT_EQ(api_read(file, "Broken", "UnderBroken"), missing);
+  EXPECT_EQ(profile_api_read(file, "Odd", "Bare"), missing);
+  EXPECT_EQ(profile_api_read(file, "Odd", "UnderBroken"), "still in Odd");
+  EXPECT_EQ(profile_api_read(file, "Broken", "UnderBroken"), missing);
 }
 
 // Writes into those shapes land where the API reads the key.
@@ -261,10 +253,10 @@ TEST_F(WindowsProfileApi, WritesIntoHandEditedShapesReadBackThroughTheApi) {
     SCOPED_TRACE(file + " [" + c.section + "] " + c.key);
     write_bytes(file, c.before);
     ASSERT_TRUE(runtime::profile_write(file, c.section, c.key, "2.0"));
-    EXPECT_EQ(api_read(file, c.section, c.key), "2.0");
+    EXPECT_EQ(profile_api_read(file, c.section, c.key), "2.0");
     for (const auto& [section, key] : lookups) {
       SCOPED_TRACE("[" + section + "] " + key);
-      EXPECT_EQ(runtime::profile_read(file, section, key, missing), api_read(file, section, key));
+      EXPECT_EQ(runtime::profile_read(file, section, key, missing), profile_api_read(file, section, key));
     }
   }
 }

@@ -7,6 +7,7 @@
 #include "fuzz_input.h"
 #include "gbk_case.h"
 #include "runtime/gbk.h"
+#include "../support/required_fields.h"  // relative: the fuzz project has no tests/ on its include path
 
 namespace fuzz {
 namespace {
@@ -54,10 +55,7 @@ bool is_number(const std::string& text) {
          body.find_first_of("0123456789") != std::string::npos;
 }
 
-// The six required fields' texts.
-struct RequiredFields {
-  std::string sle_1, sle_2, sle_6, sle_4, sle_5, sle_3;
-};
+using test_support::RequiredFields;
 
 // The first step whose rule the fields break, 0 for none.
 int expected_step(const RequiredFields& f) {
@@ -88,16 +86,8 @@ std::string run_input_checks_case(const std::uint8_t* data, std::size_t size) {
                             &fields.sle_3}) {
     *text = input.text(48);
   }
-  using release::FieldId;
-  release::Values values;
-  values[FieldId::update_url].text = fields.sle_1;
-  values[FieldId::program].text = fields.sle_2;
-  values[FieldId::program_version].text = fields.sle_6;
-  values[FieldId::latest_version].text = fields.sle_4;
-  values[FieldId::date].text = fields.sle_5;
-  values[FieldId::package_url].text = fields.sle_3;
   const int expected = expected_step(fields);
-  const auto failure = release::first_failed_check(values);
+  const auto failure = release::first_failed_check(test_support::values_of(fields));
   const int step = failure ? failure->step : 0;
   if (step != expected) {
     return "step " + std::to_string(step) + " where the rules give " + std::to_string(expected);

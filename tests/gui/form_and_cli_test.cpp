@@ -3,7 +3,6 @@
 // written back byte for byte while nobody changes it, even bytes that are no
 // GBK (a file saved as UTF-8 by hand).
 #include <filesystem>
-#include <regex>
 
 #include "files/client_config.h"
 #include "files/update_descriptor.h"
@@ -15,11 +14,6 @@ namespace test_support {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string timeless(const std::string& config) {
-  static const std::regex stamp("LastUpdate=\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\r\n");
-  return std::regex_replace(config, stamp, "LastUpdate=@\r\n");
-}
 
 class FormAndCliTest : public FormTest {
  protected:

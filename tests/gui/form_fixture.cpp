@@ -1,13 +1,16 @@
 #include "form_fixture.h"
 
 #include "runtime/qt/qt_native.h"
+#include <QClipboard>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <filesystem>
+#include <stdexcept>
 
 #include "runtime/datetime.h"
 #include "runtime/gbk.h"
+#include "support/check_steps.h"
 
 namespace test_support {
 
@@ -38,12 +41,19 @@ void FormTest::type(runtime::Control& edit, const std::string& utf8_text) {
 }
 
 void FormTest::fill_valid() {
-  type(*window->sle_1, "http://example.com/update/Update.txt");
-  type(*window->sle_2, "Sales.exe");
-  type(*window->sle_6, "1.5");
-  type(*window->sle_4, "2.22");
-  type(*window->sle_5, "2024-03-02");
-  type(*window->sle_3, "http://example.com/update/sales.rar");
+  for (const char* field : check_steps::required_fields()) type(named(field), check_steps::valid_text(field));
+}
+
+runtime::Control& FormTest::named(const std::string& name) const {
+  for (runtime::Control* control : window->control) {
+    if (control->name() == name) return *control;
+  }
+  throw std::invalid_argument(name);
+}
+
+void FormTest::paste_with_ctrl_v(QWidget* widget, const std::string& utf8_text) {
+  QGuiApplication::clipboard()->setText(QString::fromUtf8(utf8_text.data(), static_cast<qsizetype>(utf8_text.size())));
+  QTest::keyClick(widget, Qt::Key_V, Qt::ControlModifier);
 }
 
 void FormTest::click(runtime::Control& button) {

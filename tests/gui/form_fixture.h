@@ -32,8 +32,13 @@ class FormTest : public ::testing::Test {
 
   // Replaces the edit's text as typing would (UTF-8 in, GBK in the control).
   void type(runtime::Control& edit, const std::string& utf8);
-  // Fills the six required fields with valid values.
+  // Fills the six required fields with the valid texts of check_steps.
   void fill_valid();
+  // The form's control of that object name ("sle_1"); throws
+  // std::invalid_argument for a name the form does not have.
+  runtime::Control& named(const std::string& name) const;
+  // Puts the UTF-8 text on the clipboard and presses Ctrl+V in the widget.
+  void paste_with_ctrl_v(QWidget* widget, const std::string& utf8);
   void click(runtime::Control& button);
   void press_key(int qt_key, int qt_modifiers = 0);  // to the focused widget
 

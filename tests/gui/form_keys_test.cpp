@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <ostream>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -25,12 +24,6 @@ std::vector<std::string> expected_tab_chain() {
 
 class FormKeysTest : public FormTest {
  protected:
-  runtime::Control& named(const std::string& name) {
-    for (runtime::Control* control : window->control) {
-      if (control->name() == name) return *control;
-    }
-    throw std::invalid_argument(name);
-  }
   void focus(const std::string& name) {
     runtime::qt::widget(named(name))->setFocus(Qt::OtherFocusReason);
     QApplication::processEvents();

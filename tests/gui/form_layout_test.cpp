@@ -37,8 +37,8 @@ const PixelBox rects_at_96_dpi[] = {
 };
 
 // The outer size of 4247 x 1384 units at 96 dpi.
-constexpr int outer_width_96 = 929;
-constexpr int outer_height_96 = 346;
+constexpr int outer_width_96 = expected_form::window_width_96;
+constexpr int outer_height_96 = expected_form::window_height_96;
 
 // The edits, and the red markers beside the required ones.
 std::vector<const char*> fields() {
@@ -63,13 +63,7 @@ class FormLayoutTest : public FormTest {
     open_form();
   }
 
-  QWidget* widget(const std::string& name) const {
-    for (const runtime::Control* control : window->control) {
-      if (control->name() == name) return runtime::qt::widget(*control);
-    }
-    ADD_FAILURE() << "no control " << name;
-    return runtime::qt::widget(*window);
-  }
+  QWidget* widget(const std::string& name) const { return runtime::qt::widget(named(name)); }
   QRect rect(const std::string& name) const { return widget(name)->geometry(); }
 
   // Pixels of the rendered window inside `area` that `is_ink` accepts.

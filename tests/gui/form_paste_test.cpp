@@ -10,7 +10,6 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
-#include <stdexcept>
 #include <string>
 
 #include "files/client_config.h"
@@ -54,8 +53,7 @@ class FormPasteTest : public FormTest, public ::testing::WithParamInterface<Way>
     QApplication::processEvents();
     switch (GetParam()) {
       case Way::ctrl_v:
-        QGuiApplication::clipboard()->setText(qtext(utf8_text));
-        QTest::keyClick(widget, Qt::Key_V, Qt::ControlModifier);
+        paste_with_ctrl_v(widget, utf8_text);
         break;
       case Way::shift_insert:
         QGuiApplication::clipboard()->setText(qtext(utf8_text));
@@ -108,13 +106,6 @@ class FormPasteTest : public FormTest, public ::testing::WithParamInterface<Way>
     return {};
   }
 
-  runtime::Control& named(const std::string& name) {
-    for (runtime::Control* control : window->control) {
-      if (control->name() == name) return *control;
-    }
-    throw std::invalid_argument(name);
-  }
-
   // The edit holds "<>" with the cursor between the two.
   QWidget* prepare(runtime::Control& edit) {
     type(edit, "<>");
@@ -162,8 +153,7 @@ TEST_F(PastedAddressTest, ReachesTheConfigurationAsOneLine) {
   fill_valid();
   type(*window->sle_1, "");
   runtime::qt::widget(*window->sle_1)->setFocus(Qt::OtherFocusReason);
-  QGuiApplication::clipboard()->setText(qtext(injection));
-  QTest::keyClick(runtime::qt::widget(*window->sle_1), Qt::Key_V, Qt::ControlModifier);
+  paste_with_ctrl_v(runtime::qt::widget(*window->sle_1), injection);
   messages.clear();
   click(*window->cb_1);
   ASSERT_EQ(messages.size(), 1u);

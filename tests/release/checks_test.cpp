@@ -11,26 +11,17 @@
 #include "release/checks.h"
 #include "runtime/gbk.h"
 #include "support/check_steps.h"
+#include "support/required_fields.h"
 
 namespace {
 
 using release::FieldId;
 
-// The six required fields, by the edits that hold them.
-struct RequiredFields {
-  std::string sle_1, sle_2, sle_6, sle_4, sle_5, sle_3;
-};
+using test_support::RequiredFields;
 using Field = std::string RequiredFields::*;
 
 std::optional<release::CheckFailure> first_failed_check(const RequiredFields& f) {
-  release::Values values;
-  values[FieldId::update_url].text = f.sle_1;
-  values[FieldId::program].text = f.sle_2;
-  values[FieldId::program_version].text = f.sle_6;
-  values[FieldId::latest_version].text = f.sle_4;
-  values[FieldId::date].text = f.sle_5;
-  values[FieldId::package_url].text = f.sle_3;
-  return release::first_failed_check(values);
+  return release::first_failed_check(test_support::values_of(f));
 }
 
 // The required field that an edit holds.

@@ -147,6 +147,14 @@ TEST_F(Generate, ADryRunWritesNothingAndGivesWhatARunWrites) {
   EXPECT_EQ(read_bytes("UpdateConfig.ini"), created_config);
   ASSERT_EQ(release::generate(next).status, Outcome::Status::written);
   EXPECT_EQ(outcome.files[0].content, read_bytes("UpdateConfig.ini"));
+  // The created file with only its version changed, comments and order kept.
+  EXPECT_EQ(outcome.files[0].content,
+            runtime::gbk("[Main]\r\n;主应用程序名称\r\nProgramName=Sales.exe\r\n[Update]\r\n"
+                         ";是否每次打开都自动升级0否1是\r\nAutoUpdate=1\r\n;更新用配置文件地址\r\n"
+                         "URL=http://example.com/update/Update.txt\r\n;当前程序版本\r\nVersion=1.6\r\n"
+                         ";最后一次更新日期\r\nLastUpdate=2024-03-02 09:05:07\r\n[Database]\r\n"
+                         "DBMS=MSS Microsoft SQL Server\r\nServerName=(local)\r\nDatabase=sales\r\n"
+                         "LogID=sa\r\nLogPass=\r\nDBParm=\r\n"));
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "child.h"
 
+#include "system_calls.h"
+
 #include <signal.h>
 #include <sys/ptrace.h>
 #include <sys/wait.h>
@@ -100,34 +102,13 @@ int Child::wait() {
 }
 
 int kill_at_system_call(const std::function<void()>& body, int kill_at) {
-  const pid_t pid = fork_traced(body);
-  if (pid < 0) return -1;
-  int status = 0;
-  int entered = 0;
-  bool inside = false;  // syscall stops alternate between entry and exit
-  int pass_signal = 0;
-  for (;;) {
-    if (::ptrace(PTRACE_SYSCALL, pid, nullptr, reinterpret_cast<void*>(static_cast<long>(pass_signal))) != 0) {
-      ::kill(pid, SIGKILL);
-      wait_for(pid, &status);
-      return -1;
-    }
-    pass_signal = 0;
-    if (wait_for(pid, &status) != pid) return -1;
-    if (WIFEXITED(status) || WIFSIGNALED(status)) return entered;
-    if (!WIFSTOPPED(status)) continue;
-    if (WSTOPSIG(status) != (SIGTRAP | 0x80)) {
-      pass_signal = WSTOPSIG(status);  // an ordinary signal goes on to the child
-      continue;
-    }
-    inside = !inside;
-    if (!inside) continue;
-    if (++entered == kill_at) {
-      ::kill(pid, SIGKILL);
-      wait_for(pid, &status);
-      return entered;
-    }
-  }
+  TracedChild child(body);
+  if (!child.started()) return -1;
+  const auto entered = [&child] { return static_cast<int>(child.calls().size()); };
+  // Held as it enters call kill_at; the destructor's SIGKILL keeps that call from running.
+  if (child.run_until([&](const SystemCall&) { return entered() == kill_at; })) return entered();
+  // Ended first: finish() gives -1 only when tracing failed on the way.
+  return child.finish() < 0 ? -1 : entered();
 }
 
 std::vector<std::string> entries(const std::filesystem::path& directory) {

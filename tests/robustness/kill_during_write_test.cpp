@@ -25,6 +25,7 @@
 #include "child.h"
 #include "files/client_config.h"
 #include "runtime/datetime.h"
+#include "runtime/gbk.h"
 #include "runtime/profile.h"
 #include "support/temp_dir.h"
 #include "system_calls.h"
@@ -241,6 +242,19 @@ TEST(KillAtEverySystemCall, CreationOfAMissingFileLeavesNoFileOrTheWholeFile) {
   EXPECT_GT(saw_whole, 0);
 }
 
+// The file that create mode makes at 2024-03-02 09:05:07, written out by hand
+// with the four values that differ between the configs here (the others are
+// "MSS", "(local)", "sa" and empty).
+std::string created_file(const std::string& program, const std::string& url, const std::string& version,
+                         const std::string& database) {
+  return runtime::gbk("[Main]\r\n;主应用程序名称\r\nProgramName=" + program +
+                      "\r\n[Update]\r\n;是否每次打开都自动升级0否1是\r\nAutoUpdate=1\r\n;更新用配置文件地址\r\nURL=" +
+                      url + "\r\n;当前程序版本\r\nVersion=" + version +
+                      "\r\n;最后一次更新日期\r\nLastUpdate=2024-03-02 09:05:07\r\n[Database]\r\nDBMS=MSS\r\n"
+                      "ServerName=(local)\r\nDatabase=" +
+                      database + "\r\nLogID=sa\r\nLogPass=\r\nDBParm=\r\n");
+}
+
 // Create mode writes its lines to a staging file that takes the name only
 // once it is whole: a kill at any point leaves no file or the whole one,
 // and at most one leftover staging file.
@@ -251,6 +265,7 @@ TEST(KillAtEverySystemCall, CreateModeLeavesNoFileOrTheWholeFile) {
   runtime::set_clock([] { return runtime::DateTime{{2024, 3, 2}, {9, 5, 7}}; });
   ASSERT_TRUE(files::write_client_config(config, true));
   const std::string whole = read_bytes(files::client_config_file);
+  ASSERT_EQ(whole, created_file("Sales.exe", "http://example.com/Update.txt", "1.5", "sales"));
   int saw_none = 0, saw_whole = 0;
   int saw_stale = 0;
   kill_at_each_system_call([] { remove_all_but(""); }, [&] { files::write_client_config(config, true); },
@@ -276,13 +291,6 @@ TEST(KillAtEverySystemCall, CreateModeLeavesNoFileOrTheWholeFile) {
   EXPECT_GT(saw_stale, 0);
 }
 
-// The file that create mode makes for `config` where there is none.
-std::string created_file(const files::ClientConfig& config) {
-  test_support::TempWorkingDir elsewhere;
-  files::write_client_config(config, true);
-  return read_bytes(files::client_config_file);
-}
-
 // A create-mode writer held just before its staging file takes the name:
 // two writes of the same file by another process meanwhile leave its
 // staging file alone, and once let go it appends its lines to the file that
@@ -292,7 +300,8 @@ TEST(StaleTemporaries, OneHeldByARunningWriterSurvivesOtherWrites) {
   runtime::set_clock([] { return runtime::DateTime{{2024, 3, 2}, {9, 5, 7}}; });
   const files::ClientConfig theirs{"Theirs.exe", "http://a/Update.txt", "1.0", "MSS", "(local)", "a", "sa", "", ""};
   const files::ClientConfig ours{"Ours.exe", "http://b/Update.txt", "2.0", "MSS", "(local)", "b", "sa", "", ""};
-  const std::string expected = created_file(ours) + created_file(theirs);
+  const std::string expected = created_file("Ours.exe", "http://b/Update.txt", "2.0", "b") +
+                               created_file("Theirs.exe", "http://a/Update.txt", "1.0", "a");
   TracedChild writer([&] { ::_exit(files::write_client_config(theirs, true) ? 0 : 3); });
   ASSERT_TRUE(writer.started()) << "the child could not be traced";
   ASSERT_TRUE(writer.run_until([](const SystemCall& call) {

@@ -33,9 +33,12 @@ struct Control {
   const char* text;  // as displayed; empty for edits without a preset
 };
 
-// The outer size of the window, frame and title bar included.
+// The outer size of the window, frame and title bar included, in window
+// units; and in pixels at 96 dpi (widths * 7 / 32 and heights / 4, rounded).
 inline constexpr int window_width = 4247;
 inline constexpr int window_height = 1384;
+inline constexpr int window_width_96 = (window_width * 7 + 16) / 32;  // 929
+inline constexpr int window_height_96 = (window_height + 2) / 4;      // 346
 
 // In construction order, which is also the order of the control array.
 std::span<const Control> controls();

@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <random>
+#include <regex>
 #include <sstream>
 #include <system_error>
 
@@ -42,6 +43,11 @@ std::string read_bytes(const std::filesystem::path& file) {
 void write_bytes(const std::filesystem::path& file, const std::string& bytes) {
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
   out << bytes;
+}
+
+std::string timeless(const std::string& config) {
+  static const std::regex stamp("LastUpdate=\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\r\n");
+  return std::regex_replace(config, stamp, "LastUpdate=@\r\n");
 }
 
 }  // namespace test_support

@@ -23,4 +23,8 @@ class TempWorkingDir {
 std::string read_bytes(const std::filesystem::path& file);
 void write_bytes(const std::filesystem::path& file, const std::string& bytes);
 
+// UpdateConfig.ini's text with its time of writing (LastUpdate=...) as "@",
+// for files written at a moment the test does not fix.
+std::string timeless(const std::string& config);
+
 }  // namespace test_support

@@ -14,6 +14,7 @@
 
 #include "runtime/gbk.h"
 #include "support/check_steps.h"
+#include "support/profile_api.h"
 #include "support/temp_dir.h"
 #include "win32/kestrel_process.h"
 
@@ -57,15 +58,6 @@ std::string descriptor_file(const char* version) {
 const char* const closing_report =
     "生成配置文件成功！\r\n请上传Update.txt到  http://例子.com/更新/Update.txt \r\n请上传升级包到"
     "http://例子.com/升级包.rar\r\n复制文件Wrenlet.exe;UpdateConfig.ini;Rar.exe;pbvm90.dll;到您的系统中即可。";
-
-// A value as the update client reads it: GetPrivateProfileStringA, in the
-// ANSI code page, from the file's full path.
-std::string profile_value(const char* file, const char* section, const char* key) {
-  const std::string path = std::filesystem::absolute(file).string();
-  char value[1024] = {};
-  const DWORD size = GetPrivateProfileStringA(section, key, "#MISSING", value, sizeof value, path.c_str());
-  return std::string(value, size);
-}
 
 std::string local_date() {
   SYSTEMTIME now{};
@@ -128,8 +120,8 @@ TEST(FormRelease, GenerateWritesBothFilesAsTypedAndTheNextStartTakesThemUp) {
         {"Update.txt", "Update", "Note", "修正打印"},
     };
     for (const auto& r : read_back)
-      EXPECT_EQ(profile_value(r.file, r.section, r.key), gbk(r.value)) << r.file << " " << r.key;
-    EXPECT_EQ(profile_value("UpdateConfig.ini", "Update", "LastUpdate"), stamp.str().substr(11, 19));
+      EXPECT_EQ(test_support::profile_api_read(r.file, r.section, r.key), gbk(r.value)) << r.file << " " << r.key;
+    EXPECT_EQ(test_support::profile_api_read("UpdateConfig.ini", "Update", "LastUpdate"), stamp.str().substr(11, 19));
 
     EXPECT_EQ(program.focused(), "sle_5") << "the report leaves the focus where it was";
     EXPECT_TRUE(program.running()) << "the form stays open for the next generation";

@@ -132,8 +132,8 @@ TEST_F(FormWindowTest, WindowHasItsTitleAFixedFrameAMinimiseBoxAndNoMaximiseBox)
   RECT outer{}, client{};
   GetWindowRect(form, &outer);
   GetClientRect(form, &client);
-  EXPECT_NEAR(outer.right - outer.left, 929, 6);
-  EXPECT_NEAR(outer.bottom - outer.top, 346, 10);
+  EXPECT_NEAR(outer.right - outer.left, expected_form::window_width_96, 6);
+  EXPECT_NEAR(outer.bottom - outer.top, expected_form::window_height_96, 10);
   for (const Control& c : expected_form::controls())
     EXPECT_TRUE(contains(client, program->client_rect(c.name))) << c.name << " lies outside the client area";
 

@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
-#include <stdexcept>
 #include <string>
 
 #include "form_fixture.h"
@@ -47,15 +46,7 @@ std::string window_property(xcb_window_t window, const char* name) {
   return value;
 }
 
-class X11FormTest : public FormTest {
- protected:
-  runtime::Control& named(const std::string& name) {
-    for (runtime::Control* control : window->control) {
-      if (control->name() == name) return *control;
-    }
-    throw std::invalid_argument(name);
-  }
-};
+class X11FormTest : public FormTest {};
 
 // The boxes of the form have the empty title; Qt would show the
 // application's name instead, in the title bar too, which draws from these.

@@ -3,7 +3,6 @@
 // the whole paste, every check passes, and both files are written whole with
 // exactly what the edit holds.
 #include <QApplication>
-#include <QClipboard>
 #include <QTest>
 
 #include <filesystem>
@@ -40,11 +39,10 @@ class LargeText : public FormTest {
  protected:
   // Replaces what the edit holds by the clipboard's text, with the keys.
   void paste_over(runtime::Control& edit, const std::string& utf8_text) {
-    QGuiApplication::clipboard()->setText(QString::fromStdString(utf8_text));
     QWidget* widget = runtime::qt::widget(edit);
     widget->setFocus(Qt::OtherFocusReason);
     QTest::keyClick(widget, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(widget, Qt::Key_V, Qt::ControlModifier);
+    paste_with_ctrl_v(widget, utf8_text);
   }
 };
 
