@@ -5,8 +5,8 @@
 #include <string>
 
 #include "form/w_main.h"
-#include "runtime/application.h"
-#include "runtime/standard_objects.h"
+#include "runtime/windows/application.h"
+#include "runtime/windows/standard_objects.h"
 
 namespace app {
 

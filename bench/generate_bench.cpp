@@ -15,9 +15,9 @@
 #include "files/client_config.h"
 #include "files/update_descriptor.h"
 #include "form/w_main.h"
-#include "runtime/gbk.h"
-#include "runtime/message_box.h"
-#include "runtime/qt/qt_native.h"
+#include "runtime/text/gbk.h"
+#include "runtime/windows/message_box.h"
+#include "runtime/windows/qt/qt_native.h"
 
 namespace {
 

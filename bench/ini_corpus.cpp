@@ -4,7 +4,7 @@
 #include <random>
 #include <stdexcept>
 
-#include "runtime/gbk.h"
+#include "runtime/text/gbk.h"
 
 namespace bench {
 namespace {

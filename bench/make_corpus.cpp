@@ -15,8 +15,8 @@
 #include "bench/ini_corpus.h"
 #include "files/client_config.h"
 #include "files/update_descriptor.h"
-#include "runtime/gbk.h"
-#include "runtime/profile.h"
+#include "runtime/text/gbk.h"
+#include "runtime/files/profile.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "bench/ini_corpus.h"
-#include "runtime/profile.h"
-#include "runtime/profile_parse.h"
+#include "runtime/files/profile.h"
+#include "runtime/files/profile_parse.h"
 
 namespace {
 

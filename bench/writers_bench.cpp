@@ -9,7 +9,7 @@
 #include "bench/ini_corpus.h"
 #include "files/client_config.h"
 #include "files/update_descriptor.h"
-#include "runtime/profile.h"
+#include "runtime/files/profile.h"
 
 namespace {
 

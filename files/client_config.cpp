@@ -1,10 +1,10 @@
 #include "files/client_config.h"
 
-#include "runtime/datetime.h"
-#include "runtime/gbk.h"
-#include "runtime/profile.h"
-#include "runtime/strings.h"
-#include "runtime/text_file.h"
+#include "runtime/text/datetime.h"
+#include "runtime/text/gbk.h"
+#include "runtime/files/profile.h"
+#include "runtime/text/strings.h"
+#include "runtime/files/text_file.h"
 
 namespace files {
 namespace {

@@ -1,8 +1,8 @@
 #include "files/update_descriptor.h"
 
-#include "runtime/profile.h"
-#include "runtime/strings.h"
-#include "runtime/text_file.h"
+#include "runtime/files/profile.h"
+#include "runtime/text/strings.h"
+#include "runtime/files/text_file.h"
 
 namespace files {
 namespace {

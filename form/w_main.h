@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "release/fields.h"
-#include "runtime/window.h"
+#include "runtime/windows/window.h"
 
 namespace form {
 

@@ -1,7 +1,7 @@
 // The two buttons: generate (cb_1) and exit (cb_2).
 #include "form/w_main.h"
 #include "release/generate.h"
-#include "runtime/message_box.h"
+#include "runtime/windows/message_box.h"
 
 namespace form {
 

@@ -1,7 +1,7 @@
 #include "form/w_main_controls.h"
 
 #include "release/fields.h"
-#include "runtime/gbk.h"
+#include "runtime/text/gbk.h"
 
 namespace form {
 namespace {

@@ -1,7 +1,7 @@
 #include "release/checks.h"
 
-#include "runtime/gbk.h"
-#include "runtime/strings.h"
+#include "runtime/text/gbk.h"
+#include "runtime/text/strings.h"
 
 namespace release {
 namespace {

@@ -2,8 +2,8 @@
 
 #include "files/client_config.h"
 #include "files/update_descriptor.h"
-#include "runtime/file_system.h"
-#include "runtime/gbk.h"
+#include "runtime/files/file_system.h"
+#include "runtime/text/gbk.h"
 
 namespace release {
 namespace {

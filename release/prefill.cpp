@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "runtime/gbk.h"
-#include "runtime/profile.h"
+#include "runtime/text/gbk.h"
+#include "runtime/files/profile.h"
 
 namespace release {
 

@@ -10,7 +10,7 @@
 #include <cstdio>
 
 #include "form/w_main.h"
-#include "runtime/qt/qt_native.h"
+#include "runtime/windows/qt/qt_native.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include "app/cli/request.h"
 #include "app/cli/terminal.h"
-#include "runtime/gbk.h"
-#include "runtime/message_box.h"
+#include "runtime/text/gbk.h"
+#include "runtime/text/line_breaks.h"
 
 namespace cli {
 namespace {

@@ -1,6 +1,6 @@
 #include "app/cli/terminal.h"
 
-#include "runtime/wide_text.h"
+#include "runtime/text/wide_text.h"
 
 #include <cerrno>
 #include <cstdio>

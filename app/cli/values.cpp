@@ -2,8 +2,8 @@
 
 #include "app/cli/terminal.h"
 #include "release/checks.h"
-#include "runtime/datetime.h"
-#include "runtime/gbk.h"
+#include "runtime/text/datetime.h"
+#include "runtime/text/gbk.h"
 
 namespace cli {
 namespace {

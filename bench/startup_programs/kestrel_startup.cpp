@@ -9,8 +9,8 @@
 
 #include "app/kestrel.h"
 #include "bench/startup_programs/first_paint.h"
-#include "runtime/application.h"
-#include "runtime/qt/qt_native.h"
+#include "runtime/windows/application.h"
+#include "runtime/windows/qt/qt_native.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "cli_run.h"
-#include "runtime/gbk.h"
+#include "runtime/text/gbk.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "cli_run.h"
-#include "runtime/gbk.h"
+#include "runtime/text/gbk.h"
 #include "support/profile_api.h"
 #include "support/temp_dir.h"
 

@@ -9,9 +9,9 @@
 #include <gtest/gtest.h>
 
 #include "files/client_config.h"
-#include "runtime/datetime.h"
-#include "runtime/fault_injection.h"
-#include "runtime/profile.h"
+#include "runtime/text/datetime.h"
+#include "runtime/files/fault_injection.h"
+#include "runtime/files/profile.h"
 #include "support/ordinary_user.h"
 #include "support/temp_dir.h"
 

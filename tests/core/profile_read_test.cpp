@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "runtime/profile.h"
+#include "runtime/files/profile.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "runtime/fault_injection.h"
-#include "runtime/profile.h"
+#include "runtime/files/fault_injection.h"
+#include "runtime/files/profile.h"
 #include "support/temp_dir.h"
 
 namespace {

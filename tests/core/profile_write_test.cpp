@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "runtime/fault_injection.h"
-#include "runtime/profile.h"
+#include "runtime/files/fault_injection.h"
+#include "runtime/files/profile.h"
 #include "support/temp_dir.h"
 
 #ifndef _WIN32

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "runtime/datetime.h"
+#include "runtime/text/datetime.h"
 
 namespace {
 

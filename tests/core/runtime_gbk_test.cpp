@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "runtime/gbk.h"
-#include "runtime/wide_text.h"
+#include "runtime/text/gbk.h"
+#include "runtime/text/wide_text.h"
 
 namespace {
 

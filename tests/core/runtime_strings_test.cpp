@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "runtime/gbk.h"
-#include "runtime/strings.h"
+#include "runtime/text/gbk.h"
+#include "runtime/text/strings.h"
 
 namespace {
 

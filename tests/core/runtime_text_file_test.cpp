@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "runtime/file_system.h"
-#include "runtime/text_file.h"
+#include "runtime/files/file_system.h"
+#include "runtime/files/text_file.h"
 #include "support/ordinary_user.h"
 #include "support/temp_dir.h"
 

@@ -9,8 +9,8 @@
 #include <gtest/gtest.h>
 
 #include "files/update_descriptor.h"
-#include "runtime/fault_injection.h"
-#include "runtime/profile.h"
+#include "runtime/files/fault_injection.h"
+#include "runtime/files/profile.h"
 #include "support/ordinary_user.h"
 #include "support/temp_dir.h"
 

@@ -18,8 +18,8 @@
 
 #include "files/client_config.h"
 #include "files/update_descriptor.h"
-#include "runtime/profile.h"
-#include "runtime/text_file.h"
+#include "runtime/files/profile.h"
+#include "runtime/files/text_file.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -18,10 +18,10 @@
 
 #include "files/client_config.h"
 #include "files/update_descriptor.h"
-#include "runtime/datetime.h"
-#include "runtime/gbk.h"
-#include "runtime/profile.h"
-#include "runtime/strings.h"
+#include "runtime/text/datetime.h"
+#include "runtime/text/gbk.h"
+#include "runtime/files/profile.h"
+#include "runtime/text/strings.h"
 #include "support/profile_api.h"
 #include "support/temp_dir.h"
 

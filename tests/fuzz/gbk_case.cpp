@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "runtime/gbk.h"
+#include "runtime/text/gbk.h"
 
 namespace fuzz {
 namespace {

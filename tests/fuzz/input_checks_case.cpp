@@ -6,7 +6,7 @@
 #include "release/checks.h"
 #include "fuzz_input.h"
 #include "gbk_case.h"
-#include "runtime/gbk.h"
+#include "runtime/text/gbk.h"
 #include "../support/required_fields.h"  // relative: the fuzz project has no tests/ on its include path
 
 namespace fuzz {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "fuzz_input.h"
-#include "runtime/profile.h"
+#include "runtime/files/profile.h"
 
 namespace fuzz {
 namespace {

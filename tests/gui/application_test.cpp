@@ -14,10 +14,10 @@
 
 #include "app/kestrel.h"
 #include "form_fixture.h"
-#include "runtime/application.h"
-#include "runtime/standard_objects.h"
-#include "runtime/window.h"
-#include "runtime/qt/qt_native.h"
+#include "runtime/windows/application.h"
+#include "runtime/windows/standard_objects.h"
+#include "runtime/windows/window.h"
+#include "runtime/windows/qt/qt_native.h"
 #include "support/expected_form.h"
 
 namespace test_support {

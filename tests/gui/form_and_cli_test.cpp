@@ -7,7 +7,7 @@
 #include "files/client_config.h"
 #include "files/update_descriptor.h"
 #include "form_fixture.h"
-#include "runtime/gbk.h"
+#include "runtime/text/gbk.h"
 #include "support/subprocess.h"
 
 namespace test_support {

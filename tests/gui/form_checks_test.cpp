@@ -6,8 +6,8 @@
 #include "files/client_config.h"
 #include "files/update_descriptor.h"
 #include "form_fixture.h"
-#include "runtime/control.h"
-#include "runtime/gbk.h"
+#include "runtime/windows/control.h"
+#include "runtime/text/gbk.h"
 
 namespace test_support {
 namespace {

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "form_fixture.h"
-#include "runtime/gbk.h"
-#include "runtime/qt/qt_native.h"
+#include "runtime/text/gbk.h"
+#include "runtime/windows/qt/qt_native.h"
 #include "support/expected_form.h"
 
 namespace test_support {

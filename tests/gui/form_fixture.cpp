@@ -1,6 +1,6 @@
 #include "form_fixture.h"
 
-#include "runtime/qt/qt_native.h"
+#include "runtime/windows/qt/qt_native.h"
 #include <QClipboard>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "runtime/datetime.h"
-#include "runtime/gbk.h"
+#include "runtime/text/datetime.h"
+#include "runtime/text/gbk.h"
 #include "support/check_steps.h"
 
 namespace test_support {

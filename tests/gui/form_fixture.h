@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "form/w_main.h"
-#include "runtime/message_box.h"
+#include "runtime/windows/message_box.h"
 #include "support/temp_dir.h"
 
 namespace test_support {

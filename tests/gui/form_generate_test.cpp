@@ -10,8 +10,8 @@
 #include "files/client_config.h"
 #include "files/update_descriptor.h"
 #include "form_fixture.h"
-#include "runtime/fault_injection.h"
-#include "runtime/gbk.h"
+#include "runtime/files/fault_injection.h"
+#include "runtime/text/gbk.h"
 #include "support/ordinary_user.h"
 
 namespace test_support {

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "form_fixture.h"
-#include "runtime/window_units.h"
-#include "runtime/qt/qt_native.h"
+#include "runtime/windows/window_units.h"
+#include "runtime/windows/qt/qt_native.h"
 #include "support/expected_form.h"
 
 namespace test_support {

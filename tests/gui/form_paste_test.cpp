@@ -14,9 +14,9 @@
 
 #include "files/client_config.h"
 #include "form_fixture.h"
-#include "runtime/gbk.h"
-#include "runtime/profile.h"
-#include "runtime/qt/qt_native.h"
+#include "runtime/text/gbk.h"
+#include "runtime/files/profile.h"
+#include "runtime/windows/qt/qt_native.h"
 #include "support/expected_form.h"
 
 namespace test_support {

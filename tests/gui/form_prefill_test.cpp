@@ -6,7 +6,7 @@
 #include "files/client_config.h"
 #include "files/update_descriptor.h"
 #include "form_fixture.h"
-#include "runtime/gbk.h"
+#include "runtime/text/gbk.h"
 
 namespace test_support {
 namespace {

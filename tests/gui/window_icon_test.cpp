@@ -8,7 +8,7 @@
 #include <algorithm>
 
 #include "form_fixture.h"
-#include "runtime/qt/qt_native.h"
+#include "runtime/windows/qt/qt_native.h"
 
 #ifdef KESTREL_ICON_DIR
 namespace test_support {

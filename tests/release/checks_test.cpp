@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "release/checks.h"
-#include "runtime/gbk.h"
+#include "runtime/text/gbk.h"
 #include "support/check_steps.h"
 #include "support/required_fields.h"
 

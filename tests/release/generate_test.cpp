@@ -8,8 +8,8 @@
 
 #include "release/generate.h"
 #include "release/prefill.h"
-#include "runtime/datetime.h"
-#include "runtime/gbk.h"
+#include "runtime/text/datetime.h"
+#include "runtime/text/gbk.h"
 #include "support/temp_dir.h"
 
 namespace {

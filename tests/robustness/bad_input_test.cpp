@@ -14,7 +14,7 @@
 #include "files/client_config.h"
 #include "files/update_descriptor.h"
 #include "profile_case.h"
-#include "runtime/profile.h"
+#include "runtime/files/profile.h"
 #include "support/temp_dir.h"
 
 namespace robustness {

@@ -15,8 +15,8 @@
 
 #include "files/client_config.h"
 #include "files/update_descriptor.h"
-#include "runtime/datetime.h"
-#include "runtime/profile.h"
+#include "runtime/text/datetime.h"
+#include "runtime/files/profile.h"
 #include "support/temp_dir.h"
 #include "system_calls.h"
 

@@ -24,9 +24,9 @@
 
 #include "child.h"
 #include "files/client_config.h"
-#include "runtime/datetime.h"
-#include "runtime/gbk.h"
-#include "runtime/profile.h"
+#include "runtime/text/datetime.h"
+#include "runtime/text/gbk.h"
+#include "runtime/files/profile.h"
 #include "support/temp_dir.h"
 #include "system_calls.h"
 

@@ -19,8 +19,8 @@
 #include <gtest/gtest.h>
 
 #include "child.h"
-#include "runtime/profile.h"
-#include "runtime/text_file.h"
+#include "runtime/files/profile.h"
+#include "runtime/files/text_file.h"
 #include "support/temp_dir.h"
 #include "system_calls.h"
 

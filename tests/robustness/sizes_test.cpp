@@ -9,8 +9,8 @@
 #include "child.h"
 #include "files/client_config.h"
 #include "files/update_descriptor.h"
-#include "runtime/datetime.h"
-#include "runtime/profile.h"
+#include "runtime/text/datetime.h"
+#include "runtime/files/profile.h"
 #include "support/temp_dir.h"
 
 namespace robustness {

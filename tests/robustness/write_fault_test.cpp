@@ -18,7 +18,7 @@
 #include "child.h"
 #include "files/client_config.h"
 #include "files/update_descriptor.h"
-#include "runtime/profile.h"
+#include "runtime/files/profile.h"
 #include "support/ordinary_user.h"
 #include "support/temp_dir.h"
 

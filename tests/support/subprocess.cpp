@@ -6,7 +6,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include "runtime/wide_text.h"
+#include "runtime/text/wide_text.h"
 #else
 #include <fcntl.h>
 #include <poll.h>

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/gbk.h"
+#include "runtime/text/gbk.h"
 #include "support/check_steps.h"
 #include "support/profile_api.h"
 #include "support/temp_dir.h"

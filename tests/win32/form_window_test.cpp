@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/wide_text.h"
+#include "runtime/text/wide_text.h"
 #include "support/expected_form.h"
 #include "support/temp_dir.h"
 #include "win32/kestrel_process.h"

@@ -6,8 +6,8 @@
 #include <thread>
 #include <vector>
 
-#include "runtime/wide_text.h"
-#include "runtime/win32/control_ids.h"
+#include "runtime/text/wide_text.h"
+#include "runtime/windows/win32/control_ids.h"
 #include "support/expected_form.h"
 
 namespace win32_test {

@@ -15,7 +15,7 @@
 #include <string>
 
 #include "form_fixture.h"
-#include "runtime/qt/qt_native.h"
+#include "runtime/windows/qt/qt_native.h"
 #include "support/expected_form.h"
 
 namespace test_support {

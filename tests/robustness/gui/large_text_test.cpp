@@ -11,10 +11,10 @@
 #include "files/client_config.h"
 #include "files/update_descriptor.h"
 #include "form_fixture.h"
-#include "runtime/gbk.h"
-#include "runtime/profile.h"
-#include "runtime/qt/qt_native.h"
-#include "runtime/strings.h"
+#include "runtime/text/gbk.h"
+#include "runtime/files/profile.h"
+#include "runtime/windows/qt/qt_native.h"
+#include "runtime/text/strings.h"
 
 namespace test_support {
 namespace {

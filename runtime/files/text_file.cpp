@@ -1,0 +1,217 @@
+#include "runtime/files/text_file.h"
+
+#include <chrono>
+#include <map>
+#include <string>
+#include <thread>
+
+#include "runtime/files/file_system.h"
+#include "runtime/files/temporary_file.h"
+#include "runtime/files/text_file_staging.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+#endif
+
+namespace runtime {
+namespace {
+
+// How long an open waits for another program's lock before it gives up.
+constexpr auto lock_wait = std::chrono::seconds(2);
+constexpr auto lock_retry = std::chrono::milliseconds(20);
+
+struct OpenFile {
+  std::string name;
+#ifdef _WIN32
+  HANDLE file = INVALID_HANDLE_VALUE;
+  LARGE_INTEGER size_at_open{};
+#else
+  int fd = -1;
+  off_t size_at_open = 0;
+#endif
+  bool created = false;  // the open made the file
+  bool failed = false;   // a write did not reach the file whole
+  bool staging = false;  // a staging file, held past its close until published
+};
+
+std::map<int, OpenFile>& open_files() {
+  static std::map<int, OpenFile> files;
+  return files;
+}
+
+int next_handle() {
+  static int handle = 0;
+  return ++handle;
+}
+
+#ifdef _WIN32
+
+bool open_locked(OpenFile& file) {
+  const std::wstring name = wide_file_name(file.name);
+  const DWORD attributes = GetFileAttributesW(name.c_str());
+  file.created = attributes == INVALID_FILE_ATTRIBUTES;
+  // A file marked read-only is refused whoever asks, administrators too.
+  if (!file.created && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
+  // A staging file is renamed through this handle once it is whole.
+  const DWORD access = GENERIC_READ | GENERIC_WRITE | (file.staging ? DELETE : 0);
+  file.file = CreateFileW(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          file.staging ? CREATE_NEW : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file.file == INVALID_HANDLE_VALUE) return false;
+  const auto deadline = std::chrono::steady_clock::now() + lock_wait;
+  for (;;) {
+    OVERLAPPED whole{};
+    if (LockFileEx(file.file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
+                   MAXDWORD, &whole))
+      break;
+    if (std::chrono::steady_clock::now() >= deadline) {
+      CloseHandle(file.file);
+      if (file.created) DeleteFileW(name.c_str());
+      return false;
+    }
+    std::this_thread::sleep_for(lock_retry);
+  }
+  GetFileSizeEx(file.file, &file.size_at_open);
+  LARGE_INTEGER end{};
+  SetFilePointerEx(file.file, end, nullptr, FILE_END);
+  return true;
+}
+
+bool write_all(OpenFile& file, const std::string& bytes) {
+  DWORD written = 0;
+  return WriteFile(file.file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size();
+}
+
+bool finish(OpenFile& file) {
+  bool whole = !file.failed && FlushFileBuffers(file.file);
+  if (whole && file.staging) {
+    staging::hold(file.name, file.file);
+    return true;
+  }
+  if (!whole) {
+    SetFilePointerEx(file.file, file.size_at_open, nullptr, FILE_BEGIN);
+    SetEndOfFile(file.file);
+  }
+  OVERLAPPED whole_range{};
+  UnlockFileEx(file.file, 0, MAXDWORD, MAXDWORD, &whole_range);
+  CloseHandle(file.file);
+  if (!whole && file.created) DeleteFileW(wide_file_name(file.name).c_str());
+  return whole;
+}
+
+#else
+
+bool open_locked(OpenFile& file) {
+  // O_NONBLOCK: a FIFO without a reader fails at once instead of hanging the
+  // open; writes block as usual once it is cleared.
+  // A staging file is always new: one that has its name already is another
+  // writer's.
+  file.fd = file.staging ? -1 : open(file.name.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC);
+  if (file.fd < 0 && (file.staging || errno == ENOENT)) {
+    file.fd = open(file.name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NONBLOCK | O_CLOEXEC, 0644);
+    file.created = file.fd >= 0;
+  }
+  if (file.fd < 0) return false;
+  fcntl(file.fd, F_SETFL, O_APPEND);
+  // A file with every write bit cleared stays untouched even for the
+  // superuser, as Windows leaves a file marked read-only.
+  struct stat mode {};
+  if (!file.created && (fstat(file.fd, &mode) != 0 || (mode.st_mode & 0222) == 0)) {
+    close(file.fd);
+    return false;
+  }
+  const auto deadline = std::chrono::steady_clock::now() + lock_wait;
+  while (flock(file.fd, LOCK_EX | LOCK_NB) != 0) {
+    if (std::chrono::steady_clock::now() >= deadline) {
+      close(file.fd);
+      if (file.created) unlink(file.name.c_str());
+      return false;
+    }
+    std::this_thread::sleep_for(lock_retry);
+  }
+  // A profile edit may have renamed a new file over the name (or the file
+  // may be gone) while we waited for the lock: lines appended to the old
+  // file would be lost, so the name is opened again.
+  struct stat info {}, named {};
+  if (fstat(file.fd, &info) != 0 || stat(file.name.c_str(), &named) != 0 || info.st_dev != named.st_dev ||
+      info.st_ino != named.st_ino) {
+    close(file.fd);
+    file.created = false;
+    return std::chrono::steady_clock::now() < deadline && open_locked(file);
+  }
+  file.size_at_open = info.st_size;
+  return true;
+}
+
+bool write_all(OpenFile& file, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = write(file.fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+bool finish(OpenFile& file) {
+  const bool whole = !file.failed && fsync(file.fd) == 0;
+  if (whole && file.staging) {  // still locked
+    staging::hold(file.name, file.fd);
+    return true;
+  }
+  if (!whole) {
+    if (file.created) {
+      unlink(file.name.c_str());
+    } else if (ftruncate(file.fd, file.size_at_open) != 0) {
+      // Nothing more can be done here; the caller is told the write failed.
+    }
+  }
+  flock(file.fd, LOCK_UN);
+  const bool closed = close(file.fd) == 0;
+  return whole && closed;
+}
+
+#endif
+
+}  // namespace
+
+int text_file_open(std::string_view name, FileMode, FileAccess, FileLock, WriteMode) {
+  OpenFile file;
+  file.name = std::string(name);
+  file.staging = temporary::is_temporary_name(file.name);
+  if (file.name.empty() || !open_locked(file)) return failed_file;
+  const int handle = next_handle();
+  open_files().emplace(handle, std::move(file));
+  return handle;
+}
+
+int text_file_write_line(int handle, std::string_view text) {
+  const auto found = open_files().find(handle);
+  if (found == open_files().end()) return -1;
+  OpenFile& file = found->second;
+  if (file.failed) return -1;
+  std::string line(text);
+  line += "\r\n";
+  if (!write_all(file, line)) {
+    file.failed = true;
+    return -1;
+  }
+  return static_cast<int>(line.size());
+}
+
+int text_file_close(int handle) {
+  const auto found = open_files().find(handle);
+  if (found == open_files().end()) return -1;
+  const bool whole = finish(found->second);
+  open_files().erase(found);
+  return whole ? 1 : -1;
+}
+
+}  // namespace runtime
