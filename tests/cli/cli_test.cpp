@@ -9,6 +9,7 @@
 
 #include "cli_run.h"
 #include "runtime/text/gbk.h"
+#include "support/expected_files.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -28,20 +29,17 @@ Args with(Args args, const Args& more) {
   return args;
 }
 
-const std::string report_lines =
-    "生成配置文件成功！\n请上传Update.txt到http://example.com/update/Update.txt\n"
-    "请上传升级包到http://example.com/update/sales.rar\n"
-    "复制文件Wrenlet.exe;UpdateConfig.ini;Rar.exe;pbvm90.dll;到您的系统中即可。\n";
+// The closing report for release_2_22 (UTF-8); kestrel-cli prints its lines each ended by LF.
+const std::string report =
+    expected_files::closing_report_utf8("http://example.com/update/Update.txt", "http://example.com/update/sales.rar");
+const std::string report_lines = expected_files::closing_report_utf8("http://example.com/update/Update.txt",
+                                                                     "http://example.com/update/sales.rar", "\n") +
+                                 "\n";
 
-const std::string created_descriptor =
-    "[Update]\r\nVersion=2.22\r\nDate=2024-03-02\r\nURL=http://example.com/update/sales.rar\r\nNote=\r\n";
+const std::string created_descriptor = expected_files::created_descriptor({.note = ""});
 
 // UpdateConfig.ini as created for release_2_22, its time of writing as "@".
-const std::string created_config = runtime::gbk(
-    "[Main]\r\n;主应用程序名称\r\nProgramName=Sales.exe\r\n[Update]\r\n;是否每次打开都自动升级0否1是\r\n"
-    "AutoUpdate=1\r\n;更新用配置文件地址\r\nURL=http://example.com/update/Update.txt\r\n;当前程序版本\r\n"
-    "Version=1.5\r\n;最后一次更新日期\r\nLastUpdate=@\r\n[Database]\r\nDBMS=MSS Microsoft SQL Server\r\n"
-    "ServerName=(local)\r\nDatabase=\r\nLogID=sa\r\nLogPass=\r\nDBParm=\r\n");
+const std::string created_config = expected_files::created_config({.last_update = "@", .database = ""});
 
 class Cli : public ::testing::Test {
  protected:
@@ -115,8 +113,8 @@ TEST_F(Cli, UpdateRunChangesOnlyTheGivenValues) {
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(file("UpdateConfig.ini"), config_before);
   EXPECT_EQ(file("Update.txt"),
-            "[Update]\r\nVersion=2.3\r\nDate=2024-05-01\r\nURL=http://example.com/update/sales.rar\r\n"
-            "Note=Printing fixed\r\nFaster start\r\n");
+            expected_files::created_descriptor(
+                {.version = "2.3", .date = "2024-05-01", .note = "Printing fixed\r\nFaster start"}));
   // Updating UpdateConfig.ini leaves its database section alone, and says so.
   EXPECT_EQ(run.err,
             "kestrel-cli: UpdateConfig.ini exists, and updating it leaves its database section as it is; "
@@ -147,10 +145,9 @@ TEST_F(Cli, DryRunWritesNothingAndPrintsWhatARunWouldWrite) {
   EXPECT_EQ(outcome["files"][1]["mode"], "update");
   EXPECT_EQ(outcome["files"][1]["content"], runtime::utf8_from_gbk(file("Update.txt")).text);
   // Only the version and the note change; the note's lines end in CR LF.
-  const std::string updated =
-      "[Update]\r\nVersion=3\r\nDate=2024-03-02\r\nURL=http://example.com/update/sales.rar\r\nNote=多行\r\n说明\r\n";
-  EXPECT_EQ(outcome["files"][1]["content"], updated);
-  EXPECT_EQ(file("Update.txt"), runtime::gbk(updated));
+  const std::string updated = expected_files::created_descriptor({.version = "3", .note = "多行\r\n说明"});
+  EXPECT_EQ(outcome["files"][1]["content"], runtime::utf8_from_gbk(updated).text);
+  EXPECT_EQ(file("Update.txt"), updated);
 }
 
 TEST_F(Cli, ShowGivesBackWhatGenerateWrote) {
@@ -202,10 +199,7 @@ TEST_F(Cli, JsonOutcomeNamesStatusFieldMessageFilesAndReport) {
   EXPECT_EQ(outcome["files"],
             nlohmann::json::parse(R"([{"name":"UpdateConfig.ini","mode":"create","written":true},
                                       {"name":"Update.txt","mode":"create","written":true}])"));
-  EXPECT_EQ(outcome["report"],
-            "生成配置文件成功！\r\n请上传Update.txt到http://example.com/update/Update.txt\r"
-            "请上传升级包到http://example.com/update/sales.rar\r\n"
-            "复制文件Wrenlet.exe;UpdateConfig.ini;Rar.exe;pbvm90.dll;到您的系统中即可。");
+  EXPECT_EQ(outcome["report"], report);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 
 #include "cli_run.h"
 #include "runtime/text/gbk.h"
+#include "support/expected_files.h"
 #include "support/profile_api.h"
 #include "support/temp_dir.h"
 
@@ -31,7 +32,7 @@ TEST(CliOnWindows, ValuesGivenInChineseReadBackThroughTheProfileApi) {
                                    "修正打印\n第二行", "--database", "销售库", "--password-env", "KESTREL_PW"},
                                   "", {{"KESTREL_PW", "密码"}});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out.substr(0, run.out.find('\n')), "生成配置文件成功！");
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n')), expected_files::report_opening);
     const struct {
       const char* file;
       const char* section;

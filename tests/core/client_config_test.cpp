@@ -1,7 +1,6 @@
 // UpdateConfig.ini as the generate button writes it: the whole file in create
 // mode, three keys (and two defaults) in place in update mode, every other
 // byte kept, and a failed write never costs the file it found.
-#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -12,16 +11,16 @@
 #include "runtime/text/datetime.h"
 #include "runtime/files/fault_injection.h"
 #include "runtime/files/profile.h"
+#include "support/expected_files.h"
 #include "support/ordinary_user.h"
 #include "support/temp_dir.h"
 
 #ifndef _WIN32
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
-#include <csignal>
+#include "support/file_size_limit.h"
 #endif
 
 namespace {
@@ -29,18 +28,10 @@ namespace {
 namespace fs = std::filesystem;
 using files::ClientConfig;
 using files::write_client_config;
+using expected_files::created_config;
+using test_support::entries;
 using test_support::read_bytes;
 using test_support::write_bytes;
-
-// The five comment lines in GBK.
-const std::string program_comment = ";\xd6\xf7\xd3\xa6\xd3\xc3\xb3\xcc\xd0\xf2\xc3\xfb\xb3\xc6";
-const std::string auto_comment =
-    ";\xca\xc7\xb7\xf1\xc3\xbf\xb4\xce\xb4\xf2\xbf\xaa\xb6\xbc\xd7\xd4\xb6\xaf\xc9\xfd\xbc\xb6"
-    "0\xb7\xf1"
-    "1\xca\xc7";
-const std::string url_comment = ";\xb8\xfc\xd0\xc2\xd3\xc3\xc5\xe4\xd6\xc3\xce\xc4\xbc\xfe\xb5\xd8\xd6\xb7";
-const std::string version_comment = ";\xb5\xb1\xc7\xb0\xb3\xcc\xd0\xf2\xb0\xe6\xb1\xbe";
-const std::string last_update_comment = ";\xd7\xee\xba\xf3\xd2\xbb\xb4\xce\xb8\xfc\xd0\xc2\xc8\xd5\xc6\xda";
 
 const std::string now_text = "2024-03-02 09:05:07";  // the fixture's clock
 
@@ -54,20 +45,6 @@ ClientConfig sales() {
   c.Database = "sales";
   c.LogID = "sa";
   return c;
-}
-
-// The created file for values that need no trimming.
-std::string created(const ClientConfig& c, const std::string& last_update) {
-  std::string text;
-  for (const std::string& line :
-       {std::string("[Main]"), program_comment, "ProgramName=" + c.ProgramName, std::string("[Update]"),
-        auto_comment, std::string("AutoUpdate=1"), url_comment, "URL=" + c.URL, version_comment,
-        "Version=" + c.Version, last_update_comment, "LastUpdate=" + last_update, std::string("[Database]"),
-        "DBMS=" + c.DBMS, "ServerName=" + c.ServerName, "Database=" + c.Database, "LogID=" + c.LogID,
-        "LogPass=" + c.LogPass, "DBParm=" + c.DBParm}) {
-    text += line + "\r\n";
-  }
-  return text;
 }
 
 runtime::Clock fixed_clock(runtime::DateTime at) {
@@ -91,14 +68,6 @@ class ClientConfigWriter : public ::testing::Test {
     return file();
   }
 
-  // Names in the working directory: no temporary file may be left behind.
-  static std::vector<std::string> entries() {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(".")) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
   test_support::TempWorkingDir dir_;
 };
 
@@ -106,12 +75,7 @@ using Names = std::vector<std::string>;
 
 TEST_F(ClientConfigWriter, CreateWritesTheNineteenLinesInGbkWithCrLf) {
   ASSERT_TRUE(write_client_config(sales(), true));
-  EXPECT_EQ(file(),
-            "[Main]\r\n" + program_comment + "\r\nProgramName=Sales.exe\r\n[Update]\r\n" + auto_comment +
-                "\r\nAutoUpdate=1\r\n" + url_comment + "\r\nURL=http://example.com/update/Update.txt\r\n" +
-                version_comment + "\r\nVersion=1.5\r\n" + last_update_comment +
-                "\r\nLastUpdate=2024-03-02 09:05:07\r\n[Database]\r\nDBMS=MSS Microsoft SQL Server\r\n"
-                "ServerName=(local)\r\nDatabase=sales\r\nLogID=sa\r\nLogPass=\r\nDBParm=\r\n");
+  EXPECT_EQ(file(), created_config());
   EXPECT_EQ(entries(), Names{"UpdateConfig.ini"});
 }
 
@@ -128,16 +92,14 @@ TEST_F(ClientConfigWriter, CreateTrimsSpacesOnlyFromEveryValue) {
   typed.DBParm = "ConnectString='DSN=x'  ";
   ASSERT_TRUE(write_client_config(typed, true));
 
-  ClientConfig expected;
-  expected.ProgramName = "Sales App.exe";
-  expected.URL = "\thttp://example.com/u.txt";
-  expected.DBMS = "ODBC \t";
-  expected.ServerName = "\xcf\xfa\xca\xdb";
-  expected.Database = "my  db";
-  expected.LogID = "sa";
-  expected.LogPass = "p a s s";
-  expected.DBParm = "ConnectString='DSN=x'";
-  EXPECT_EQ(file(), created(expected, now_text));
+  EXPECT_EQ(file(), created_config({.program = "Sales App.exe",
+                                     .url = "\thttp://example.com/u.txt",
+                                     .version = "",
+                                     .dbms = "ODBC \t",
+                                     .server = "销售",
+                                     .database = "my  db",
+                                     .password = "p a s s",
+                                     .parameters = "ConnectString='DSN=x'"}));
 }
 
 TEST_F(ClientConfigWriter, LastUpdateTakesTheDateFirstAndTheTimeSecond) {
@@ -150,7 +112,7 @@ TEST_F(ClientConfigWriter, LastUpdateTakesTheDateFirstAndTheTimeSecond) {
   };
   runtime::set_clock(across_midnight());
   ASSERT_TRUE(write_client_config(sales(), true));
-  EXPECT_EQ(file(), created(sales(), "2024-03-02 00:00:00"));
+  EXPECT_EQ(file(), created_config({.last_update = "2024-03-02 00:00:00"}));
 
   runtime::set_clock(across_midnight());
   EXPECT_EQ(updated("[Main]\r\n[Update]\r\n"),
@@ -162,7 +124,7 @@ TEST_F(ClientConfigWriter, CreateAppendsToAFileThatIsAlreadyThere) {
   const std::string before = "; written earlier\r\n[Main]\r\nProgramName=Old.exe\r\n";
   write_bytes(files::client_config_file, before);
   ASSERT_TRUE(write_client_config(sales(), true));
-  EXPECT_EQ(file(), before + created(sales(), now_text));
+  EXPECT_EQ(file(), before + created_config());
 }
 
 TEST_F(ClientConfigWriter, UpdateChangesOnlyTheValuesOfItsKeys) {
@@ -245,11 +207,7 @@ TEST_F(ClientConfigWriter, UpdateAfterCreateChangesThreeValuesInPlace) {
   next.DBParm = "y";
   ASSERT_TRUE(write_client_config(next, false));
 
-  ClientConfig expected = sales();
-  expected.ProgramName = "\xcf\xfa\xca\xdb.exe";
-  expected.URL = next.URL;
-  expected.Version = next.Version;
-  EXPECT_EQ(file(), created(expected, now_text));
+  EXPECT_EQ(file(), created_config({.program = "销售.exe", .url = next.URL, .version = next.Version}));
   EXPECT_EQ(entries(), Names{"UpdateConfig.ini"});
 }
 
@@ -291,27 +249,7 @@ TEST_F(ClientConfigWriter, AReadOnlyDirectoryGetsNoFile) {
   EXPECT_FALSE(fs::exists(files::client_config_file));
 }
 
-// Caps the size of the files this process writes, as a full disk would.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    previous_ = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = saved_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, previous_);
-  }
-  FileSizeLimit(const FileSizeLimit&) = delete;
-  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
- private:
-  rlimit saved_{};
-  void (*previous_)(int) = nullptr;
-};
+using test_support::FileSizeLimit;
 
 TEST_F(ClientConfigWriter, AFullDiskLeavesTheFileAsItWas) {
   const std::string before = "[Main]\r\nProgramName=Old.exe\r\n[Update]\r\nAutoUpdate=0\r\nURL=old\r\n"

@@ -1,6 +1,5 @@
 // Editing profile files: one key changes, every other byte stays, and the
 // file on disk is always the old one or the new one, whole.
-#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -24,6 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 using runtime::testing::ProfileWriteStep;
+using test_support::entries;
 using test_support::read_bytes;
 using test_support::write_bytes;
 
@@ -37,16 +37,6 @@ class ProfileWrite : public ::testing::Test {
     write_bytes("p.ini", before);
     if (!runtime::profile_write("p.ini", section, key, value)) return "<refused>";
     return read_bytes("p.ini");
-  }
-
-  // Names in a directory, to show that no temporary file was left behind.
-  static std::vector<std::string> entries(const fs::path& directory = ".") {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(directory)) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
   }
 
   test_support::TempWorkingDir dir_;

@@ -53,6 +53,16 @@ TEST(Gbk, KnownCharactersHaveTheirCodePage936Bytes) {
   EXPECT_TRUE(back.complete);
   EXPECT_EQ(back.text, "中！");
   EXPECT_EQ(runtime::gbk("中"), "\xD6\xD0");
+  // The comment lines of a created UpdateConfig.ini, as the update client reads them.
+  EXPECT_EQ(runtime::gbk(";主应用程序名称"), ";\xd6\xf7\xd3\xa6\xd3\xc3\xb3\xcc\xd0\xf2\xc3\xfb\xb3\xc6");
+  EXPECT_EQ(runtime::gbk(";是否每次打开都自动升级0否1是"),
+            ";\xca\xc7\xb7\xf1\xc3\xbf\xb4\xce\xb4\xf2\xbf\xaa\xb6\xbc\xd7\xd4\xb6\xaf\xc9\xfd\xbc\xb6"
+            "0\xb7\xf1" "1\xca\xc7");
+  EXPECT_EQ(runtime::gbk(";更新用配置文件地址"),
+            ";\xb8\xfc\xd0\xc2\xd3\xc3\xc5\xe4\xd6\xc3\xce\xc4\xbc\xfe\xb5\xd8\xd6\xb7");
+  EXPECT_EQ(runtime::gbk(";当前程序版本"), ";\xb5\xb1\xc7\xb0\xb3\xcc\xd0\xf2\xb0\xe6\xb1\xbe");
+  EXPECT_EQ(runtime::gbk(";最后一次更新日期"),
+            ";\xd7\xee\xba\xf3\xd2\xbb\xb4\xce\xb8\xfc\xd0\xc2\xc8\xd5\xc6\xda");
 }
 
 TEST(Gbk, ChineseTextsRoundTrip) {

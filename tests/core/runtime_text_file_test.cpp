@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,9 +18,10 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "support/file_size_limit.h"
 #endif
 
 namespace {
@@ -240,20 +242,12 @@ std::vector<int> write_with_size_limit(const std::string& name,
   const pid_t child = fork();
   if (child == 0) {
     close(results[0]);
-    signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails with EFBIG instead
-    rlimit size{};
-    if (getrlimit(RLIMIT_FSIZE, &size) != 0) _exit(2);
-    const rlim_t unlimited = size.rlim_max;
-    size.rlim_cur = limit;
-    if (setrlimit(RLIMIT_FSIZE, &size) != 0) _exit(2);
+    std::optional<test_support::FileSizeLimit> full(std::in_place, limit);
     std::vector<int> out;
     const int handle = open_file(name);
     out.push_back(handle == failed_file ? 0 : 1);
     for (std::size_t i = 0; i < lines.size(); ++i) {
-      if (i == lift_before) {
-        size.rlim_cur = unlimited;
-        if (setrlimit(RLIMIT_FSIZE, &size) != 0) _exit(2);
-      }
+      if (i == lift_before) full.reset();
       out.push_back(runtime::text_file_write_line(handle, lines[i]));
     }
     out.push_back(runtime::text_file_close(handle));

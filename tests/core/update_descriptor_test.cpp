@@ -1,7 +1,6 @@
 // Update.txt as the generate button writes it: five lines in create mode, the
 // four keys of section Update in place in update mode, every other byte kept,
 // and a failed write never costs the file it found.
-#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -11,14 +10,12 @@
 #include "files/update_descriptor.h"
 #include "runtime/files/fault_injection.h"
 #include "runtime/files/profile.h"
+#include "support/expected_files.h"
 #include "support/ordinary_user.h"
 #include "support/temp_dir.h"
 
 #ifndef _WIN32
-#include <sys/resource.h>
-#include <unistd.h>
-
-#include <csignal>
+#include "support/file_size_limit.h"
 #endif
 
 namespace {
@@ -26,6 +23,8 @@ namespace {
 namespace fs = std::filesystem;
 using files::UpdateDescriptor;
 using files::write_update_descriptor;
+using expected_files::created_descriptor;
+using test_support::entries;
 using test_support::read_bytes;
 using test_support::write_bytes;
 using Names = std::vector<std::string>;
@@ -37,10 +36,6 @@ UpdateDescriptor release(std::string version, std::string date, std::string url,
 UpdateDescriptor sales() {
   return release("2.22", "2024-03-02", "http://example.com/update/sales.rar", "Report printing fixed");
 }
-
-const std::string sales_file =
-    "[Update]\r\nVersion=2.22\r\nDate=2024-03-02\r\nURL=http://example.com/update/sales.rar\r\n"
-    "Note=Report printing fixed\r\n";
 
 // "报表打印已修正" in GBK.
 const std::string gbk_note = "\xb1\xa8\xb1\xed\xb4\xf2\xd3\xa1\xd2\xd1\xd0\xde\xd5\xfd";
@@ -64,35 +59,26 @@ class UpdateDescriptorWriter : public ::testing::Test {
     return runtime::profile_read(files::update_descriptor_file, "Update", "Note", "<none>");
   }
 
-  // Names in the working directory: no temporary file may be left behind.
-  static Names entries() {
-    Names names;
-    for (const auto& entry : fs::directory_iterator(".")) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
   test_support::TempWorkingDir dir_;
 };
 
 TEST_F(UpdateDescriptorWriter, CreateWritesTheFiveLinesWithCrLf) {
   ASSERT_TRUE(write_update_descriptor(sales(), true));
-  EXPECT_EQ(file(), sales_file);
+  EXPECT_EQ(file(), created_descriptor());
   EXPECT_EQ(entries(), Names{"Update.txt"});
 
   // GBK text passes unchanged; spaces (only) go from both ends.
   fs::remove(files::update_descriptor_file);
   ASSERT_TRUE(write_update_descriptor(
       release(" 2.22  ", "   ", "\thttp://example.com/a b.rar ", "  " + gbk_note + " \t "), true));
-  EXPECT_EQ(file(), "[Update]\r\nVersion=2.22\r\nDate=\r\nURL=\thttp://example.com/a b.rar\r\nNote=" +
-                        gbk_note + " \t\r\n");
+  EXPECT_EQ(file(), created_descriptor({"2.22", "", "\thttp://example.com/a b.rar", "报表打印已修正 \t"}));
 }
 
 TEST_F(UpdateDescriptorWriter, CreateAppendsToAFileThatIsAlreadyThere) {
   const std::string before = "[Update]\r\nVersion=2.21\r\n";
   write_bytes(files::update_descriptor_file, before);
   ASSERT_TRUE(write_update_descriptor(sales(), true));
-  EXPECT_EQ(file(), before + sales_file);
+  EXPECT_EQ(file(), before + created_descriptor());
 }
 
 TEST_F(UpdateDescriptorWriter, UpdateChangesOnlyTheValuesOfTheFourKeys) {
@@ -109,12 +95,12 @@ TEST_F(UpdateDescriptorWriter, UpdateAddsWhatIsMissing) {
             "[update]\nDate=2024-03-02\nVersion=2.22\nURL=http://example.com/update/sales.rar\n"
             "Note=Report printing fixed\n; end of release\n\n[Other]\nURL=x\n");
   // A missing section at the end, named as written.
-  EXPECT_EQ(updated("; empty so far\r\n"), "; empty so far\r\n" + sales_file);
+  EXPECT_EQ(updated("; empty so far\r\n"), "; empty so far\r\n" + created_descriptor());
   EXPECT_EQ(updated("[Old]\nNote=x"), "[Old]\nNote=x\n[Update]\nVersion=2.22\nDate=2024-03-02\n"
                                       "URL=http://example.com/update/sales.rar\nNote=Report printing fixed\n");
   fs::remove(files::update_descriptor_file);
   ASSERT_TRUE(write_update_descriptor(sales(), false));
-  EXPECT_EQ(file(), sales_file);
+  EXPECT_EQ(file(), created_descriptor());
 }
 
 TEST_F(UpdateDescriptorWriter, UpdateWritesAllFourKeysEvenWhenEmpty) {
@@ -131,8 +117,7 @@ TEST_F(UpdateDescriptorWriter, ANoteOfSeveralLinesKeepsItsLineBreaks) {
   const std::string note_lines = "Report printing fixed \r\n  Export added\r\n" + gbk_note;
 
   ASSERT_TRUE(write_update_descriptor(several, true));
-  EXPECT_EQ(file(), "[Update]\r\nVersion=2.22\r\nDate=2024-03-02\r\nURL=http://example.com/update/sales.rar\r\n"
-                    "Note=" + note_lines + "\r\n");
+  EXPECT_EQ(file(), created_descriptor({.note = "Report printing fixed \r\n  Export added\r\n报表打印已修正"}));
   EXPECT_EQ(note_read(), "Report printing fixed");
 
   EXPECT_EQ(updated("[Update]\r\nVersion=2.21\r\nDate=2024-01-01\r\nURL=u\r\nNote=old note\r\n; end\r\n", several),
@@ -145,8 +130,8 @@ TEST_F(UpdateDescriptorWriter, UpdateAfterCreateChangesTheValuesInPlace) {
   ASSERT_TRUE(write_update_descriptor(sales(), true));
   ASSERT_TRUE(write_update_descriptor(
       release("2.23", "2024-04-01", "http://example.com/update/sales-2.23.rar", gbk_note), false));
-  EXPECT_EQ(file(), "[Update]\r\nVersion=2.23\r\nDate=2024-04-01\r\nURL=http://example.com/update/sales-2.23.rar"
-                    "\r\nNote=" + gbk_note + "\r\n");
+  EXPECT_EQ(file(),
+            created_descriptor({"2.23", "2024-04-01", "http://example.com/update/sales-2.23.rar", "报表打印已修正"}));
   EXPECT_EQ(entries(), Names{"Update.txt"});
 }
 
@@ -200,18 +185,9 @@ TEST_F(UpdateDescriptorWriter, AReadOnlyDirectoryGetsNoFile) {
 TEST_F(UpdateDescriptorWriter, AFullDiskLeavesTheFileAsItWas) {
   const std::string before = "[Update]\r\nVersion=2.21\r\nDate=2024-01-01\r\nURL=u\r\nNote=old\r\n";
   write_bytes(files::update_descriptor_file, before);
-  // Caps the size of the files this process writes, as a full disk would.
   const auto with_limit = [](rlim_t bytes, bool create) {
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = saved;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-    const bool written = write_update_descriptor(sales(), create);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
-    return written;
+    const test_support::FileSizeLimit limit(bytes);
+    return write_update_descriptor(sales(), create);
   };
   // Room for two of the five lines, not for all of them.
   EXPECT_FALSE(with_limit(before.size() + 30, true));

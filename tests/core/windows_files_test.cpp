@@ -7,7 +7,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -27,6 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using runtime::failed_file;
+using test_support::entries;
 using test_support::read_bytes;
 using test_support::write_bytes;
 
@@ -80,12 +80,6 @@ int other_handle_lock(const char* name) {
   if (!other.open()) return 2;
   if (!other.lock()) return 1;
   return other.unlock() ? 0 : 2;
-}
-
-std::vector<std::string> entries() {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(".")) names.push_back(entry.path().filename().string());
-  return names;
 }
 
 class WindowsFiles : public ::testing::Test {
@@ -211,9 +205,7 @@ TEST_F(WindowsFiles, StaleTemporariesGoWithTheNextWriteAndHeldOnesStay) {
   OtherHandle config_writer((config + ".kestrel-fedcba9876543210").c_str(), FILE_SHARE_READ | FILE_SHARE_WRITE);
   ASSERT_TRUE(config_writer.open());
   ASSERT_TRUE(files::write_client_config(files::ClientConfig{}, true));
-  std::vector<std::string> names = entries();
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{config, config + ".kestrel-fedcba9876543210",
+  EXPECT_EQ(entries(), (std::vector<std::string>{config, config + ".kestrel-fedcba9876543210",
                                              "other.ini.kestrel-0123456789abcdef", "p.ini",
                                              "p.ini.kestrel-fedcba9876543210"}));
   EXPECT_EQ(read_bytes("p.ini"), "[s]\r\nk=new\r\n");

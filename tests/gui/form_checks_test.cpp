@@ -8,14 +8,14 @@
 #include "form_fixture.h"
 #include "runtime/windows/control.h"
 #include "runtime/text/gbk.h"
+#include "support/check_steps.h"
+#include "support/expected_files.h"
 
 namespace test_support {
 namespace {
 
 using Member = form::ControlRef form::w_main::*;
 using form::w_main;
-
-const char* const success_opening = "生成配置文件成功！";
 
 class FormChecksTest : public FormTest {
  protected:
@@ -52,39 +52,17 @@ class FormChecksTest : public FormTest {
     messages.clear();
     click(*window->cb_1);
     return messages.size() == 1 && messages[0].title.empty() &&
-           messages[0].text.rfind(runtime::gbk(success_opening), 0) == 0;
+           messages[0].text.rfind(runtime::gbk(expected_files::report_opening), 0) == 0;
   }
-};
-
-struct StepCase {
-  Member member;
-  const char* name;
-  const char* text;  // UTF-8
-  const char* message;
-};
-
-const StepCase step_cases[] = {
-    {&w_main::sle_1, "sle_1", "", "请输入更新地址！"},
-    {&w_main::sle_1, "sle_1", "www.example.com/Update.txt", "更新地址格式错误，请重新输入！"},
-    {&w_main::sle_2, "sle_2", "", "请输入程序名称！"},
-    {&w_main::sle_2, "sle_2", "Sales.bat", "程序名称必须为可执行文件，请重新输入！"},
-    {&w_main::sle_6, "sle_6", "", "请输入程序版本！"},
-    {&w_main::sle_6, "sle_6", "1.5.1", "程序版本必须为数字，请重新输入！"},
-    {&w_main::sle_4, "sle_4", "", "请输入最新版本！"},
-    {&w_main::sle_4, "sle_4", "v2.22", "最新版本必须为数字，请重新输入！"},
-    {&w_main::sle_5, "sle_5", "", "请输入更新日期！"},
-    {&w_main::sle_3, "sle_3", "", "请输入升级包下载地址！"},
-    {&w_main::sle_3, "sle_3", "ftp://example.com/sales.rar", "升级包下载地址格式错误，请重新输入！"},
-    {&w_main::sle_3, "sle_3", "http://example.com/sales.exe", "升级包必须是压缩文件，请重新输入！"},
 };
 
 TEST_F(FormChecksTest, EachStepRefusesOnceAndMovesTheFocusToItsField) {
   open_form();
-  for (const StepCase& c : step_cases) {
-    SCOPED_TRACE(std::string(c.name) + " = \"" + c.text + "\"");
+  for (const check_steps::Step& s : check_steps::steps()) {
+    SCOPED_TRACE(std::string(s.field) + " = \"" + s.failing_text + "\"");
     fill_valid();
-    type(field(c.member), c.text);
-    expect_refusal(c.message, c.name);
+    type(named(s.field), s.failing_text);
+    expect_refusal(s.message, s.field);
     expect_nothing_written();
   }
   EXPECT_TRUE(window->is_open());
@@ -115,6 +93,7 @@ struct BoundaryCase {
 TEST_F(FormChecksTest, BoundariesOfTheChecksOnTheForm) {
   const BoundaryCase cases[] = {
       {&w_main::sle_1, "   ", "更新地址格式错误，请重新输入！"},
+      {&w_main::sle_1, "www.example.com/Update.txt", "更新地址格式错误，请重新输入！"},
       {&w_main::sle_1, "HTTP://example.com/Update.txt", nullptr},
       {&w_main::sle_1, "Http://example.com/Update.txt", nullptr},
       {&w_main::sle_1, "http://", nullptr},
@@ -124,9 +103,11 @@ TEST_F(FormChecksTest, BoundariesOfTheChecksOnTheForm) {
       {&w_main::sle_2, "Sales.Exe", nullptr},
       {&w_main::sle_2, "exe", nullptr},
       {&w_main::sle_2, "ex", "程序名称必须为可执行文件，请重新输入！"},
+      {&w_main::sle_2, "Sales.bat", "程序名称必须为可执行文件，请重新输入！"},
       {&w_main::sle_2, "Sales.exe ", nullptr},
       {&w_main::sle_6, " ", "程序版本必须为数字，请重新输入！"},
       {&w_main::sle_6, "v2.22", "程序版本必须为数字，请重新输入！"},
+      {&w_main::sle_6, "1.5.1", "程序版本必须为数字，请重新输入！"},
       {&w_main::sle_4, " ", "最新版本必须为数字，请重新输入！"},
       {&w_main::sle_4, "v2.22", "最新版本必须为数字，请重新输入！"},
       {&w_main::sle_4, "0.5", nullptr},  // lower than the program version
@@ -136,6 +117,8 @@ TEST_F(FormChecksTest, BoundariesOfTheChecksOnTheForm) {
       {&w_main::sle_3, "HTTP://example.com/sales.Zip", nullptr},
       {&w_main::sle_3, "http://example.com/ra", "升级包必须是压缩文件，请重新输入！"},
       {&w_main::sle_3, "ra", "升级包下载地址格式错误，请重新输入！"},
+      {&w_main::sle_3, "ftp://example.com/sales.rar", "升级包下载地址格式错误，请重新输入！"},
+      {&w_main::sle_3, "http://example.com/sales.exe", "升级包必须是压缩文件，请重新输入！"},
   };
   open_form();
   for (const BoundaryCase& c : cases) {

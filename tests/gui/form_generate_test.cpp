@@ -5,44 +5,23 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <initializer_list>
 
 #include "files/client_config.h"
 #include "files/update_descriptor.h"
 #include "form_fixture.h"
 #include "runtime/files/fault_injection.h"
 #include "runtime/text/gbk.h"
+#include "support/expected_files.h"
 #include "support/ordinary_user.h"
 
 namespace test_support {
 namespace {
 
-// GBK lines, each ended by CR LF.
-std::string lines(std::initializer_list<const char*> utf8_lines) {
-  std::string text;
-  for (const char* line : utf8_lines) text += runtime::gbk(line) + "\r\n";
-  return text;
-}
+using expected_files::closing_report;
 
-// UpdateConfig.ini as created from fill_valid() with sle_9 "sales", at 2024-03-02 09:05:07.
-const std::string created_config = lines({
-    "[Main]", ";主应用程序名称", "ProgramName=Sales.exe", "[Update]", ";是否每次打开都自动升级0否1是",
-    "AutoUpdate=1", ";更新用配置文件地址", "URL=http://example.com/update/Update.txt", ";当前程序版本",
-    "Version=1.5", ";最后一次更新日期", "LastUpdate=2024-03-02 09:05:07", "[Database]",
-    "DBMS=MSS Microsoft SQL Server", "ServerName=(local)", "Database=sales", "LogID=sa", "LogPass=",
-    "DBParm=",
-});
-
-const std::string created_descriptor = lines({
-    "[Update]", "Version=2.22", "Date=2024-03-02", "URL=http://example.com/update/sales.rar",
-    "Note=Report printing fixed.",
-});
-
-std::string report(const std::string& sle_1_utf8, const std::string& sle_3_utf8) {
-  return runtime::gbk("生成配置文件成功！\r\n请上传Update.txt到" + sle_1_utf8 + "\r请上传升级包到" +
-                      sle_3_utf8 +
-                      "\r\n复制文件Wrenlet.exe;UpdateConfig.ini;Rar.exe;pbvm90.dll;到您的系统中即可。");
-}
+// The files as created from open_and_fill() below, at 2024-03-02 09:05:07.
+const std::string created_config = expected_files::created_config();
+const std::string created_descriptor = expected_files::created_descriptor();
 
 std::string refusal_to_write(const char* names_utf8) {
   return runtime::gbk(std::string("无法写入") + names_utf8 + "，请检查当前目录是否可写！");
@@ -56,7 +35,7 @@ class FormGenerateTest : public FormTest {
     open_form();
     fill_valid();
     type(*window->sle_9, "sales");
-    type(*window->mle_1, "Report printing fixed.");
+    type(*window->mle_1, "Report printing fixed");
   }
 
   void generate() {
@@ -79,7 +58,8 @@ TEST_F(FormGenerateTest, FirstRunCreatesBothFilesAndReportsTheAddressesAsTyped) 
   generate();
   EXPECT_EQ(file(files::client_config_file), created_config);
   EXPECT_EQ(file(files::update_descriptor_file), created_descriptor);
-  expect_one_message(report("  http://example.com/update/Update.txt ", " http://example.com/update/sales.rar  "));
+  expect_one_message(
+      closing_report("  http://example.com/update/Update.txt ", " http://example.com/update/sales.rar  "));
   // The second line break of the report is a lone CR.
   EXPECT_NE(messages[0].text.find(runtime::gbk("Update.txt \r请上传升级包到 http")), std::string::npos);
   EXPECT_EQ(messages[0].focus_when_shown, "cb_1");
@@ -111,9 +91,9 @@ TEST_F(FormGenerateTest, SecondGenerationUpdatesBothFilesFromEnterInAnEdit) {
   config.replace(config.find("Version=1.5"), 11, "Version=2.22");
   EXPECT_EQ(file(files::client_config_file), config);
   EXPECT_EQ(file(files::update_descriptor_file),
-            lines({"[Update]", "Version=2.3", "Date=2024-04-01", "URL=http://example.com/update/sales23.zip",
-                   "Note=报表打印已修复。"}));
-  expect_one_message(report("http://example.com/update/Update.txt", "http://example.com/update/sales23.zip"));
+            expected_files::created_descriptor(
+                {"2.3", "2024-04-01", "http://example.com/update/sales23.zip", "报表打印已修复。"}));
+  expect_one_message(closing_report("http://example.com/update/Update.txt", "http://example.com/update/sales23.zip"));
   EXPECT_EQ(messages[0].focus_when_shown, "sle_4");
   EXPECT_EQ(focused_name(), "sle_4");
   EXPECT_TRUE(window->is_open());
@@ -130,9 +110,9 @@ TEST_F(FormGenerateTest, OnlyTheDescriptorPresentCreatesTheConfigAndUpdatesTheDe
   EXPECT_EQ(file(files::client_config_file), created_config);
   EXPECT_EQ(file(files::update_descriptor_file),
             "; uploaded by hand\r\n[Update]\r\nVersion=2.22\r\nDate=2024-03-02\r\n"
-            "URL=http://example.com/update/sales.rar\r\nNote=Report printing fixed.\r\n[Mirror]\r\n"
+            "URL=http://example.com/update/sales.rar\r\nNote=Report printing fixed\r\n[Mirror]\r\n"
             "URL=http://mirror/\r\n");
-  expect_one_message(report("http://example.com/update/Update.txt", "http://example.com/update/sales.rar"));
+  expect_one_message(closing_report("http://example.com/update/Update.txt", "http://example.com/update/sales.rar"));
 }
 
 // Both present: three keys of UpdateConfig.ini change, the two that are
@@ -150,7 +130,7 @@ TEST_F(FormGenerateTest, BothPresentUpdatesBothInPlace) {
             "Version=1.5\r\nAutoUpdate=1\r\nLastUpdate=2024-03-02 09:05:07\r\n[Database]\r\nDBMS=ODBC\r\n"
             "Database=old\r\n");
   EXPECT_EQ(file(files::update_descriptor_file), created_descriptor);
-  expect_one_message(report("http://example.com/update/Update.txt", "http://example.com/update/sales.rar"));
+  expect_one_message(closing_report("http://example.com/update/Update.txt", "http://example.com/update/sales.rar"));
 }
 
 // A name taken by a directory cannot be written (even by root); both writers

@@ -7,6 +7,7 @@
 #include "files/update_descriptor.h"
 #include "form_fixture.h"
 #include "runtime/text/gbk.h"
+#include "support/expected_files.h"
 
 namespace test_support {
 namespace {
@@ -104,7 +105,7 @@ TEST_F(FormPrefillTest, ReopenedAfterGenerationShowsTheWrittenValues) {
   type(*window->sle_10, "admin");
   click(*window->cb_1);
   ASSERT_EQ(messages.size(), 1u);
-  ASSERT_EQ(utf8(messages[0].text).rfind("生成配置文件成功！", 0), 0u) << utf8(messages[0].text);
+  ASSERT_EQ(utf8(messages[0].text).rfind(expected_files::report_opening, 0), 0u) << utf8(messages[0].text);
 
   runtime::window_close(*window);
   window.reset();

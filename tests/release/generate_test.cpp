@@ -10,6 +10,7 @@
 #include "release/prefill.h"
 #include "runtime/text/datetime.h"
 #include "runtime/text/gbk.h"
+#include "support/expected_files.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -33,15 +34,8 @@ release::Values sales() {
   return values;
 }
 
-const std::string created_config = runtime::gbk(
-    "[Main]\r\n;主应用程序名称\r\nProgramName=Sales.exe\r\n[Update]\r\n;是否每次打开都自动升级0否1是\r\n"
-    "AutoUpdate=1\r\n;更新用配置文件地址\r\nURL=http://example.com/update/Update.txt\r\n;当前程序版本\r\n"
-    "Version=1.5\r\n;最后一次更新日期\r\nLastUpdate=2024-03-02 09:05:07\r\n[Database]\r\n"
-    "DBMS=MSS Microsoft SQL Server\r\nServerName=(local)\r\nDatabase=sales\r\nLogID=sa\r\nLogPass=\r\nDBParm=\r\n");
-
-const std::string created_descriptor = runtime::gbk(
-    "[Update]\r\nVersion=2.22\r\nDate=2024-03-02\r\nURL=http://example.com/update/sales.rar\r\n"
-    "Note=打印修正\r\n第二行\r\n");
+const std::string created_config = expected_files::created_config();
+const std::string created_descriptor = expected_files::created_descriptor({.note = "打印修正\r\n第二行"});
 
 class Generate : public ::testing::Test {
  protected:
@@ -58,10 +52,8 @@ TEST_F(Generate, FirstRunCreatesBothFilesAndReportsTheAddressesAsTyped) {
   const Outcome outcome = release::generate(sales());
   EXPECT_EQ(outcome.status, Outcome::Status::written);
   EXPECT_FALSE(outcome.failure);
-  EXPECT_EQ(outcome.message,
-            runtime::gbk("生成配置文件成功！\r\n请上传Update.txt到 http://example.com/update/Update.txt"
-                         "\r请上传升级包到http://example.com/update/sales.rar \r\n"
-                         "复制文件Wrenlet.exe;UpdateConfig.ini;Rar.exe;pbvm90.dll;到您的系统中即可。"));
+  EXPECT_EQ(outcome.message, expected_files::closing_report(" http://example.com/update/Update.txt",
+                                                            "http://example.com/update/sales.rar "));
   ASSERT_EQ(outcome.files.size(), 2u);
   EXPECT_EQ(outcome.files[0].name, "UpdateConfig.ini");
   EXPECT_EQ(outcome.files[1].name, "Update.txt");
@@ -148,13 +140,7 @@ TEST_F(Generate, ADryRunWritesNothingAndGivesWhatARunWrites) {
   ASSERT_EQ(release::generate(next).status, Outcome::Status::written);
   EXPECT_EQ(outcome.files[0].content, read_bytes("UpdateConfig.ini"));
   // The created file with only its version changed, comments and order kept.
-  EXPECT_EQ(outcome.files[0].content,
-            runtime::gbk("[Main]\r\n;主应用程序名称\r\nProgramName=Sales.exe\r\n[Update]\r\n"
-                         ";是否每次打开都自动升级0否1是\r\nAutoUpdate=1\r\n;更新用配置文件地址\r\n"
-                         "URL=http://example.com/update/Update.txt\r\n;当前程序版本\r\nVersion=1.6\r\n"
-                         ";最后一次更新日期\r\nLastUpdate=2024-03-02 09:05:07\r\n[Database]\r\n"
-                         "DBMS=MSS Microsoft SQL Server\r\nServerName=(local)\r\nDatabase=sales\r\n"
-                         "LogID=sa\r\nLogPass=\r\nDBParm=\r\n"));
+  EXPECT_EQ(outcome.files[0].content, expected_files::created_config({.version = "1.6"}));
 }
 
 }  // namespace

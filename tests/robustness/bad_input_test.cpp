@@ -22,6 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
+using test_support::entries;
 using test_support::read_bytes;
 using test_support::write_bytes;
 

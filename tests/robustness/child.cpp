@@ -7,7 +7,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 
 namespace robustness {
@@ -109,15 +108,6 @@ int kill_at_system_call(const std::function<void()>& body, int kill_at) {
   if (child.run_until([&](const SystemCall&) { return entered() == kill_at; })) return entered();
   // Ended first: finish() gives -1 only when tracing failed on the way.
   return child.finish() < 0 ? -1 : entered();
-}
-
-std::vector<std::string> entries(const std::filesystem::path& directory) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(directory)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 }  // namespace robustness

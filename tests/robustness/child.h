@@ -4,10 +4,7 @@
 // at a chosen system call. POSIX only.
 #include <sys/types.h>
 
-#include <filesystem>
 #include <functional>
-#include <string>
-#include <vector>
 
 namespace robustness {
 
@@ -55,8 +52,5 @@ pid_t fork_traced(const std::function<void()>& body);
 // child entered (kill_at when it was killed, the total when `body` ended
 // first), or -1 when it could not be traced.
 int kill_at_system_call(const std::function<void()>& body, int kill_at);
-
-// Names in a directory, sorted.
-std::vector<std::string> entries(const std::filesystem::path& directory = ".");
 
 }  // namespace robustness

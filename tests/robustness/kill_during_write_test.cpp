@@ -25,8 +25,8 @@
 #include "child.h"
 #include "files/client_config.h"
 #include "runtime/text/datetime.h"
-#include "runtime/text/gbk.h"
 #include "runtime/files/profile.h"
+#include "support/expected_files.h"
 #include "support/temp_dir.h"
 #include "system_calls.h"
 
@@ -34,6 +34,7 @@ namespace robustness {
 namespace {
 
 namespace fs = std::filesystem;
+using test_support::entries;
 using test_support::read_bytes;
 using test_support::write_bytes;
 
@@ -242,17 +243,13 @@ TEST(KillAtEverySystemCall, CreationOfAMissingFileLeavesNoFileOrTheWholeFile) {
   EXPECT_GT(saw_whole, 0);
 }
 
-// The file that create mode makes at 2024-03-02 09:05:07, written out by hand
-// with the four values that differ between the configs here (the others are
+// The file that create mode makes at 2024-03-02 09:05:07 for the four
+// values that differ between the configs here (the others are
 // "MSS", "(local)", "sa" and empty).
 std::string created_file(const std::string& program, const std::string& url, const std::string& version,
                          const std::string& database) {
-  return runtime::gbk("[Main]\r\n;主应用程序名称\r\nProgramName=" + program +
-                      "\r\n[Update]\r\n;是否每次打开都自动升级0否1是\r\nAutoUpdate=1\r\n;更新用配置文件地址\r\nURL=" +
-                      url + "\r\n;当前程序版本\r\nVersion=" + version +
-                      "\r\n;最后一次更新日期\r\nLastUpdate=2024-03-02 09:05:07\r\n[Database]\r\nDBMS=MSS\r\n"
-                      "ServerName=(local)\r\nDatabase=" +
-                      database + "\r\nLogID=sa\r\nLogPass=\r\nDBParm=\r\n");
+  return expected_files::created_config(
+      {.program = program, .url = url, .version = version, .dbms = "MSS", .database = database});
 }
 
 // Create mode writes its lines to a staging file that takes the name only

@@ -27,6 +27,7 @@
 namespace robustness {
 namespace {
 
+using test_support::entries;
 using test_support::read_bytes;
 using test_support::write_bytes;
 

@@ -19,6 +19,7 @@
 #include "files/client_config.h"
 #include "files/update_descriptor.h"
 #include "runtime/files/profile.h"
+#include "support/file_size_limit.h"
 #include "support/ordinary_user.h"
 #include "support/temp_dir.h"
 
@@ -26,6 +27,7 @@ namespace robustness {
 namespace {
 
 namespace fs = std::filesystem;
+using test_support::entries;
 using test_support::read_bytes;
 using test_support::write_bytes;
 
@@ -35,14 +37,10 @@ constexpr int not_written = 11;
 int report(bool ok) { return ok ? written : not_written; }
 
 // Runs `write` in a child whose files cannot grow past `limit` bytes, as if
-// the disk were full: a write past it fails (EFBIG; SIGXFSZ is ignored).
+// the disk were full.
 int with_disk_full_at(rlim_t limit, const std::function<bool()>& write) {
   return run_in_child([&] {
-    ::signal(SIGXFSZ, SIG_IGN);
-    rlimit size{};
-    if (::getrlimit(RLIMIT_FSIZE, &size) != 0) return 2;
-    size.rlim_cur = limit;
-    if (::setrlimit(RLIMIT_FSIZE, &size) != 0) return 2;
+    const test_support::FileSizeLimit full(limit);
     return report(write());
   });
 }

@@ -2,6 +2,7 @@
 // A fresh temporary directory that is the working directory for one test.
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace test_support {
 
@@ -22,6 +23,9 @@ class TempWorkingDir {
 // Whole-file helpers working on raw bytes.
 std::string read_bytes(const std::filesystem::path& file);
 void write_bytes(const std::filesystem::path& file, const std::string& bytes);
+
+// The names in a directory, sorted: to show that no temporary file was left.
+std::vector<std::string> entries(const std::filesystem::path& directory = ".");
 
 // UpdateConfig.ini's text with its time of writing (LastUpdate=...) as "@",
 // for files written at a moment the test does not fix.

@@ -14,6 +14,7 @@
 
 #include "runtime/text/gbk.h"
 #include "support/check_steps.h"
+#include "support/expected_files.h"
 #include "support/profile_api.h"
 #include "support/temp_dir.h"
 #include "win32/kestrel_process.h"
@@ -39,25 +40,16 @@ const std::map<std::string, std::string> typed = {
     {"mle_1", "修正打印\n第二行"},
 };
 
-// The two files of that release, in GBK with CR LF ends; LastUpdate is the
-// moment of writing.
+// The two files of that release; LastUpdate is the moment of writing.
 std::string config_file(const std::string& last_update) {
-  return gbk("[Main]\r\n;主应用程序名称\r\nProgramName=销售系统.exe\r\n[Update]\r\n;是否每次打开都自动升级0否1是\r\n"
-             "AutoUpdate=1\r\n;更新用配置文件地址\r\nURL=http://例子.com/更新/Update.txt\r\n;当前程序版本\r\n"
-             "Version=1.5\r\n;最后一次更新日期\r\nLastUpdate=") +
-         last_update +
-         gbk("\r\n[Database]\r\nDBMS=MSS Microsoft SQL Server\r\nServerName=(local)\r\nDatabase=销售库\r\n"
-             "LogID=sa\r\nLogPass=密码 1\r\nDBParm=\r\n");
+  return expected_files::created_config({.program = "销售系统.exe", .url = "http://例子.com/更新/Update.txt",
+                                         .last_update = last_update, .database = "销售库", .password = "密码 1"});
 }
 
 std::string descriptor_file(const char* version) {
-  return gbk("[Update]\r\nVersion=") + version +
-         gbk("\r\nDate=2024年3月2日\r\nURL=http://例子.com/升级包.rar\r\nNote=修正打印\r\n第二行\r\n");
+  return expected_files::created_descriptor(
+      {version, "2024年3月2日", "http://例子.com/升级包.rar", "修正打印\r\n第二行"});
 }
-
-const char* const closing_report =
-    "生成配置文件成功！\r\n请上传Update.txt到  http://例子.com/更新/Update.txt \r\n请上传升级包到"
-    "http://例子.com/升级包.rar\r\n复制文件Wrenlet.exe;UpdateConfig.ini;Rar.exe;pbvm90.dll;到您的系统中即可。";
 
 std::string local_date() {
   SYSTEMTIME now{};
@@ -73,7 +65,8 @@ void generate(const KestrelProcess& program) {
   const ShownBox report = program.wait_for_message_box();
   EXPECT_EQ(report.owner, program.form());
   EXPECT_EQ(report.title, "");
-  EXPECT_EQ(report.text, closing_report);
+  // The message box shows each of the report's line breaks as CR LF.
+  EXPECT_EQ(report.text, expected_files::closing_report_utf8(typed.at("sle_1"), typed.at("sle_3"), "\r\n"));
   EXPECT_EQ(report.buttons, 1);
   program.dismiss(report);
 }
@@ -143,7 +136,7 @@ TEST(FormRelease, GenerateWritesBothFilesAsTypedAndTheNextStartTakesThemUp) {
   program.replace_text("sle_4", "2.23");
   program.press(VK_RETURN);
   const ShownBox report = program.wait_for_message_box();
-  EXPECT_EQ(report.text.substr(0, report.text.find('\r')), "生成配置文件成功！");
+  EXPECT_EQ(report.text.substr(0, report.text.find('\r')), expected_files::report_opening);
   program.dismiss(report);
   EXPECT_EQ(test_support::read_bytes("Update.txt"), descriptor_file("2.23"));
   EXPECT_EQ(test_support::read_bytes("UpdateConfig.ini"), config);

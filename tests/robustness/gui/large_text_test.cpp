@@ -15,6 +15,7 @@
 #include "runtime/files/profile.h"
 #include "runtime/windows/qt/qt_native.h"
 #include "runtime/text/strings.h"
+#include "support/expected_files.h"
 
 namespace test_support {
 namespace {
@@ -77,7 +78,8 @@ TEST_F(LargeText, MegabytePastedIntoAnyEditIsWrittenWhole) {
     messages.clear();
     click(*window->cb_1);
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text.rfind(runtime::gbk("生成配置文件成功！"), 0), 0u) << utf8(messages[0].text.substr(0, 200));
+    EXPECT_EQ(messages[0].text.rfind(runtime::gbk(expected_files::report_opening), 0), 0u)
+        << utf8(messages[0].text.substr(0, 200));
     ASSERT_TRUE(file_present(files::client_config_file));
     ASSERT_TRUE(file_present(files::update_descriptor_file));
     const std::string held = runtime::string_trim(pasted);
