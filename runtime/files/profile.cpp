@@ -20,14 +20,6 @@ using testing::ProfileWriteStep;
 
 std::atomic<ProfileWriteStep> pending_failure{ProfileWriteStep::none};
 
-fs::path native_path(std::string_view name) {
-#ifdef _WIN32
-  return fs::path(wide_file_name(name));
-#else
-  return fs::path(std::string(name));
-#endif
-}
-
 // The file a name stands for. A symbolic link is followed to the file it
 // points to, so the edit lands there and the link stays a link. Empty for a
 // loop of links.

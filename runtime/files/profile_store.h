@@ -12,13 +12,13 @@
 #include <string_view>
 
 #include "runtime/files/fault_injection.h"
+#include "runtime/files/file_system.h"
 
 namespace runtime::profile_store {
 
 using Clock = std::chrono::steady_clock;
 
-// How long a writer waits for another writer to finish with the file.
-constexpr auto lock_wait = std::chrono::seconds(2);
+// How often a writer looks again at another writer's hold (for lock_wait).
 constexpr auto lock_poll = std::chrono::milliseconds(10);
 
 using Pieces = std::array<std::string_view, 3>;
