@@ -7,14 +7,41 @@
 namespace runtime {
 namespace {
 
+struct KindName {
+  ControlKind kind;
+  const char* class_name;
+};
+
+constexpr KindName kind_names[] = {
+    {ControlKind::singlelineedit, "singlelineedit"},
+    {ControlKind::multilineedit, "multilineedit"},
+    {ControlKind::statictext, "statictext"},
+    {ControlKind::groupbox, "groupbox"},
+    {ControlKind::commandbutton, "commandbutton"},
+};
+
 std::string hidden_class;
 std::string undestroyable_control;
 
 }  // namespace
 
+std::optional<ControlKind> control_kind(std::string_view class_name) {
+  if (class_name == hidden_class) return std::nullopt;
+  for (const KindName& known : kind_names)
+    if (class_name == known.class_name) return known.kind;
+  return std::nullopt;
+}
+
+const char* class_name(ControlKind kind) {
+  for (const KindName& known : kind_names)
+    if (kind == known.kind) return known.class_name;
+  return "";
+}
+
 // The toolkit made the control showing its text.
-Control::Control(ControlProperties properties, NativeControlPtr native)
-    : properties_(std::move(properties)),
+Control::Control(ControlKind kind, ControlProperties properties, NativeControlPtr native)
+    : kind_(kind),
+      properties_(std::move(properties)),
       native_(std::move(native)),
       text_as_set_(properties_.text),
       shown_as_set_(toolkit::control_text(*native_)) {}
@@ -38,15 +65,16 @@ void Control::set_text(std::string_view gbk) {
   shown_as_set_ = toolkit::control_text(*native_);
 }
 
-bool takes_focus(const ControlProperties& properties) {
-  return properties.taborder > 0 && properties.kind != "statictext" && properties.kind != "groupbox";
+bool takes_focus(ControlKind kind, int taborder) {
+  return taborder > 0 && kind != ControlKind::statictext && kind != ControlKind::groupbox;
 }
 
 std::unique_ptr<Control> control_create(Window& parent, const ControlProperties& properties) {
-  if (properties.kind == hidden_class) return nullptr;
-  NativeControlPtr native = toolkit::control_create(parent, properties);
+  const std::optional<ControlKind> kind = control_kind(properties.kind);
+  if (!kind) return nullptr;
+  NativeControlPtr native = toolkit::control_create(parent, *kind, properties);
   if (!native) return nullptr;
-  return std::make_unique<Control>(properties, std::move(native));
+  return std::make_unique<Control>(*kind, properties, std::move(native));
 }
 
 bool control_destroy(std::unique_ptr<Control>& control) {

@@ -1,22 +1,25 @@
 #pragma once
-// The controls of a window: five kinds, found by their class names
-// ("singlelineedit", "multilineedit", "statictext", "groupbox",
-// "commandbutton"), with the properties the form uses. The toolkit's own
-// control behind each stays inside the window backend.
+// The controls of a window: five kinds, each found by its class name, with
+// the properties the form uses. The toolkit's own control behind each stays
+// inside the window backend.
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "runtime/windows/colour.h"
 #include "runtime/windows/native.h"
 
 namespace runtime {
 
 class Window;
 
-// Colours are red + 256 * green + 65536 * blue, or one of the system colours.
-inline constexpr long colour_window_text = 33554432;
-inline constexpr long colour_button_face = 67108864;
-inline constexpr long colour_window = 1073741824;
+enum class ControlKind { singlelineedit, multilineedit, statictext, groupbox, commandbutton };
+
+// The kind a class name names; none for a class that does not exist.
+std::optional<ControlKind> control_kind(std::string_view class_name);
+// The class name of a kind.
+const char* class_name(ControlKind kind);
 
 struct Font {
   std::string face = "SimSun";  // 宋体; an installed Song face stands in where it is missing
@@ -28,7 +31,7 @@ struct Font {
 
 struct ControlProperties {
   std::string name;  // "sle_1", "st_3", ...
-  std::string kind;  // the class name
+  std::string kind;  // the class name, which control_create finds the kind by
   int x = 0, y = 0, width = 0, height = 0;  // window units
   int taborder = 0;                         // 0: never takes the focus
   std::string text;                         // GBK
@@ -45,17 +48,18 @@ struct ControlProperties {
 };
 
 // Labels and frames never take the focus, nor a control without a taborder.
-bool takes_focus(const ControlProperties& properties);
+bool takes_focus(ControlKind kind, int taborder);
 
 class Control {
  public:
-  Control(ControlProperties properties, NativeControlPtr native);
+  Control(ControlKind kind, ControlProperties properties, NativeControlPtr native);
   ~Control();
   Control(const Control&) = delete;
   Control& operator=(const Control&) = delete;
 
   const ControlProperties& properties() const { return properties_; }
   const std::string& name() const { return properties_.name; }
+  ControlKind kind() const { return kind_; }
 
   // The text as GBK bytes; a multi-line edit gives CR LF between lines. A
   // text nobody changed since set_text gives back exactly the bytes it was
@@ -69,6 +73,7 @@ class Control {
   NativeControl& native() const { return *native_; }
 
  private:
+  ControlKind kind_;
   ControlProperties properties_;
   NativeControlPtr native_;
   std::string text_as_set_;   // GBK, as made or given to set_text
