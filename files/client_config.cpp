@@ -1,9 +1,8 @@
 #include "files/client_config.h"
 
-#include "files/created_file.h"
+#include "files/file_modes.h"
 #include "runtime/text/datetime.h"
 #include "runtime/text/gbk.h"
-#include "runtime/files/profile.h"
 #include "runtime/text/strings.h"
 
 namespace files {
@@ -81,13 +80,11 @@ runtime::ProfileEdits update_edits(const ClientConfig& config) {
 }  // namespace
 
 bool write_client_config(const ClientConfig& config, bool create) {
-  return create ? create_file(client_config_file, created_lines(config))
-                : runtime::profile_update(client_config_file, update_edits(config));
+  return write_file(client_config_file, create, created_lines(config), update_edits(config));
 }
 
 std::optional<std::string> client_config_content(const ClientConfig& config, bool create) {
-  if (!create) return runtime::profile_preview(client_config_file, update_edits(config));
-  return created_content(created_lines(config));
+  return file_content(client_config_file, create, created_lines(config), update_edits(config));
 }
 
 }  // namespace files

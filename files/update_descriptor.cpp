@@ -1,7 +1,6 @@
 #include "files/update_descriptor.h"
 
-#include "files/created_file.h"
-#include "runtime/files/profile.h"
+#include "files/file_modes.h"
 #include "runtime/text/strings.h"
 
 namespace files {
@@ -39,13 +38,11 @@ runtime::ProfileEdits update_edits(const UpdateDescriptor& descriptor) {
 }  // namespace
 
 bool write_update_descriptor(const UpdateDescriptor& descriptor, bool create) {
-  return create ? create_file(update_descriptor_file, created_lines(descriptor))
-                : runtime::profile_update(update_descriptor_file, update_edits(descriptor));
+  return write_file(update_descriptor_file, create, created_lines(descriptor), update_edits(descriptor));
 }
 
 std::optional<std::string> update_descriptor_content(const UpdateDescriptor& descriptor, bool create) {
-  if (!create) return runtime::profile_preview(update_descriptor_file, update_edits(descriptor));
-  return created_content(created_lines(descriptor));
+  return file_content(update_descriptor_file, create, created_lines(descriptor), update_edits(descriptor));
 }
 
 }  // namespace files

@@ -1,8 +1,9 @@
-#include "files/created_file.h"
+#include "files/file_modes.h"
 
 #include "runtime/files/text_file.h"
 
 namespace files {
+namespace {
 
 bool create_file(std::string_view name, const CreatedLines& lines) {
   const std::string staged = runtime::text_file_staging_name(name);
@@ -16,7 +17,15 @@ bool create_file(std::string_view name, const CreatedLines& lines) {
   return whole && runtime::text_file_publish(staged, name);
 }
 
-std::string created_content(const CreatedLines& lines) {
+}  // namespace
+
+bool write_file(std::string_view name, bool create, const CreatedLines& lines, const runtime::ProfileEdits& edits) {
+  return create ? create_file(name, lines) : runtime::profile_update(name, edits);
+}
+
+std::optional<std::string> file_content(std::string_view name, bool create, const CreatedLines& lines,
+                                        const runtime::ProfileEdits& edits) {
+  if (!create) return runtime::profile_preview(name, edits);
   std::string content;
   lines([&content](std::string_view line) { content.append(line).append("\r\n"); });
   return content;
