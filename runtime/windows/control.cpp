@@ -1,5 +1,7 @@
 #include "runtime/windows/control.h"
 
+#include <iterator>
+
 #include "runtime/text/gbk.h"
 #include "runtime/windows/toolkit.h"
 #include "runtime/windows/window.h"
@@ -7,36 +9,31 @@
 namespace runtime {
 namespace {
 
-struct KindName {
-  ControlKind kind;
-  const char* class_name;
-};
-
-constexpr KindName kind_names[] = {
-    {ControlKind::singlelineedit, "singlelineedit"},
-    {ControlKind::multilineedit, "multilineedit"},
-    {ControlKind::statictext, "statictext"},
-    {ControlKind::groupbox, "groupbox"},
-    {ControlKind::commandbutton, "commandbutton"},
-};
+// The class name of each kind, in ControlKind's order.
+constexpr const char* class_names[] = {"singlelineedit", "multilineedit", "statictext", "groupbox", "commandbutton"};
+// The system colours' values, in SystemColour's order.
+constexpr long system_colours[] = {colour_window_text, colour_button_face, colour_window};
 
 std::string hidden_class;
 std::string undestroyable_control;
 
 }  // namespace
 
+Colour colour_of(long value) {
+  for (std::size_t i = 0; i < std::size(system_colours); ++i)
+    if (value == system_colours[i]) return {static_cast<SystemColour>(i)};
+  return {std::nullopt, static_cast<int>(value & 0xFF), static_cast<int>((value >> 8) & 0xFF),
+          static_cast<int>((value >> 16) & 0xFF)};
+}
+
 std::optional<ControlKind> control_kind(std::string_view class_name) {
   if (class_name == hidden_class) return std::nullopt;
-  for (const KindName& known : kind_names)
-    if (class_name == known.class_name) return known.kind;
+  for (std::size_t i = 0; i < std::size(class_names); ++i)
+    if (class_name == class_names[i]) return static_cast<ControlKind>(i);
   return std::nullopt;
 }
 
-const char* class_name(ControlKind kind) {
-  for (const KindName& known : kind_names)
-    if (kind == known.kind) return known.class_name;
-  return "";
-}
+const char* class_name(ControlKind kind) { return class_names[static_cast<std::size_t>(kind)]; }
 
 // The toolkit made the control showing its text.
 Control::Control(ControlKind kind, ControlProperties properties, NativeControlPtr native)

@@ -7,12 +7,25 @@
 #include <string>
 #include <string_view>
 
-#include "runtime/windows/colour.h"
 #include "runtime/windows/native.h"
 
 namespace runtime {
 
 class Window;
+
+// Colours are red + 256 * green + 65536 * blue, or one of the system colours.
+inline constexpr long colour_window_text = 33554432;
+inline constexpr long colour_button_face = 67108864;
+inline constexpr long colour_window = 1073741824;
+
+// What a colour value stands for: a system colour, which each backend paints
+// with the toolkit's colour of that role, or red, green and blue.
+enum class SystemColour { window_text, button_face, window };
+struct Colour {
+  std::optional<SystemColour> system;
+  int red = 0, green = 0, blue = 0;
+};
+Colour colour_of(long value);
 
 enum class ControlKind { singlelineedit, multilineedit, statictext, groupbox, commandbutton };
 

@@ -1,10 +1,9 @@
 #pragma once
 // What the runtime's window services ask of the window toolkit. Each window
-// backend implements these once (runtime/windows/qt on Qt;
-// runtime/windows/win32 on the Win32 API); the shared code in
-// runtime/windows decides everything else: handler order, the stacking and
-// tab order, texts in GBK. Texts cross here as UTF-8. Only runtime/windows
-// includes this header.
+// backend implements these once (qt/ on Qt; win32/ on the Win32 API); the
+// shared code in runtime/windows decides everything else: handler order, the
+// stacking and tab order, texts in GBK. Texts cross here as UTF-8. Only
+// runtime/windows includes this header.
 #include <string>
 #include <string_view>
 #include <vector>

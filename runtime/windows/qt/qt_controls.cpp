@@ -16,18 +16,10 @@
 namespace runtime {
 namespace {
 
-QPalette::ColorRole role_of(SystemColour colour) {
-  switch (colour) {
-    case SystemColour::window_text: return QPalette::WindowText;
-    case SystemColour::button_face: return QPalette::Button;
-    case SystemColour::window: return QPalette::Base;
-  }
-  return QPalette::Base;
-}
-
 QColor qt_colour(long value, const QPalette& palette) {
+  constexpr QPalette::ColorRole roles[] = {QPalette::WindowText, QPalette::Button, QPalette::Base};  // by SystemColour
   const Colour colour = colour_of(value);
-  if (colour.system) return palette.color(role_of(*colour.system));
+  if (colour.system) return palette.color(roles[static_cast<int>(*colour.system)]);
   return QColor(colour.red, colour.green, colour.blue);
 }
 
@@ -83,16 +75,9 @@ QWidget* make_commandbutton(const ControlProperties& p, QWidget* parent) {
   return button;
 }
 
-QWidget* make_widget(ControlKind kind, const ControlProperties& p, QWidget* parent) {
-  switch (kind) {
-    case ControlKind::singlelineedit: return make_singlelineedit(p, parent);
-    case ControlKind::multilineedit: return make_multilineedit(p, parent);
-    case ControlKind::statictext: return make_statictext(p, parent);
-    case ControlKind::groupbox: return make_groupbox(p, parent);
-    case ControlKind::commandbutton: return make_commandbutton(p, parent);
-  }
-  return nullptr;
-}
+// The widget of each kind, in ControlKind's order.
+QWidget* (*const make_widget[])(const ControlProperties&, QWidget*) = {
+    make_singlelineedit, make_multilineedit, make_statictext, make_groupbox, make_commandbutton};
 
 void apply_look(QWidget* widget, ControlKind kind, const ControlProperties& p, const WindowUnits& units,
                 double logical_dpi) {
@@ -148,8 +133,7 @@ QWidget* qt::widget(const Control& control) { return control.native().widget; }
 namespace toolkit {
 
 NativeControlPtr control_create(Window& parent, ControlKind kind, const ControlProperties& properties) {
-  QWidget* widget = make_widget(kind, properties, qt::widget(parent));
-  if (!widget) return nullptr;
+  QWidget* widget = make_widget[static_cast<int>(kind)](properties, qt::widget(parent));
   apply_look(widget, kind, properties, parent.units(), parent.logical_dpi());
   set_widget_text(widget, QString::fromStdString(utf8_from_gbk(properties.text).text));
   widget->show();

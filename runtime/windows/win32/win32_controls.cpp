@@ -27,29 +27,23 @@ constexpr DWORD child = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_GROUP;
 ControlClass control_class(ControlKind kind, const ControlProperties& p) {
   const DWORD border = p.borderstyle == 5 ? WS_EX_CLIENTEDGE : 0;
   const DWORD tabstop = p.taborder > 0 ? WS_TABSTOP : 0;
-  switch (kind) {
-    case ControlKind::singlelineedit:
-      return {L"EDIT", child | tabstop | ES_AUTOHSCROLL | (p.password ? ES_PASSWORD : 0u), border};
-    case ControlKind::multilineedit:
-      // Enter makes a new line; Tab is taken before the edit sees it.
-      return {L"EDIT",
-              child | tabstop | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | (p.vscrollbar ? WS_VSCROLL : 0u),
-              border};
-    case ControlKind::statictext: return {L"STATIC", child | SS_LEFT | SS_NOPREFIX, 0};  // SS_LEFT wraps at the box
-    case ControlKind::groupbox: return {L"BUTTON", child | BS_GROUPBOX, 0};
-    case ControlKind::commandbutton:
-      return {L"BUTTON", child | tabstop | (p.is_default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), 0};
+  if (kind == ControlKind::singlelineedit)
+    return {L"EDIT", child | tabstop | ES_AUTOHSCROLL | (p.password ? ES_PASSWORD : 0u), border};
+  if (kind == ControlKind::multilineedit) {
+    // Enter makes a new line; Tab is taken before the edit sees it.
+    return {L"EDIT", child | tabstop | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | (p.vscrollbar ? WS_VSCROLL : 0u),
+            border};
   }
+  if (kind == ControlKind::statictext) return {L"STATIC", child | SS_LEFT | SS_NOPREFIX, 0};  // SS_LEFT wraps at the box
+  if (kind == ControlKind::groupbox) return {L"BUTTON", child | BS_GROUPBOX, 0};
+  if (kind == ControlKind::commandbutton)
+    return {L"BUTTON", child | tabstop | (p.is_default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), 0};
   return {nullptr, 0, 0};
 }
 
 int system_colour_index(SystemColour colour) {
-  switch (colour) {
-    case SystemColour::window_text: return COLOR_WINDOWTEXT;
-    case SystemColour::button_face: return COLOR_BTNFACE;
-    case SystemColour::window: return COLOR_WINDOW;
-  }
-  return COLOR_WINDOW;
+  constexpr int indexes[] = {COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_WINDOW};  // by SystemColour
+  return indexes[static_cast<int>(colour)];
 }
 
 }  // namespace
