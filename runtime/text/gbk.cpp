@@ -13,9 +13,9 @@ namespace runtime {
 namespace {
 
 // Length of the UTF-8 character that starts `rest`, used to step over a
-// character that cannot be converted. Only bytes that can belong
-// to the character are counted, so a broken one never swallows the ASCII
-// text after it.
+// character that cannot be converted. Only bytes that can belong to the
+// character are counted, so a broken one never swallows the ASCII text
+// after it.
 std::size_t utf8_char_length(std::string_view rest) {
   const auto lead = static_cast<unsigned char>(rest.front());
   std::size_t length = 1;
