@@ -1,10 +1,9 @@
 #include "files/client_config.h"
 
+#include "files/file_modes.h"
 #include "runtime/text/datetime.h"
 #include "runtime/text/gbk.h"
-#include "runtime/files/profile.h"
 #include "runtime/text/strings.h"
-#include "runtime/files/text_file.h"
 
 namespace files {
 namespace {
@@ -49,29 +48,14 @@ const Line create_lines[] = {
 
 // The created file's lines, each value taken (and LastUpdate formed) just
 // before its line is handed on.
-template <typename Emit>
-void for_each_created_line(const ClientConfig& config, Emit emit) {
-  for (const Line& line : create_lines) {
-    std::string text = runtime::gbk(line.text_utf8);
-    if (line.value) text += line.value(config);
-    emit(text);
-  }
-}
-
-bool create_file(const ClientConfig& config) {
-  // The lines go to a staging file that takes the name only once it is
-  // whole, so a crash never leaves a half-written file behind.
-  const std::string staged = runtime::text_file_staging_name(client_config_file);
-  const int li_filenum =
-      runtime::text_file_open(staged, runtime::FileMode::line_mode,
-                              runtime::FileAccess::write, runtime::FileLock::lock_write,
-                              runtime::WriteMode::append);
-  bool whole = li_filenum != runtime::failed_file;
-  for_each_created_line(config, [&](const std::string& text) {
-    whole = runtime::text_file_write_line(li_filenum, text) >= 0 && whole;
-  });
-  whole = runtime::text_file_close(li_filenum) == 1 && whole;
-  return whole && runtime::text_file_publish(staged, client_config_file);
+CreatedLines created_lines(const ClientConfig& config) {
+  return [&config](const LineEmitter& emit) {
+    for (const Line& line : create_lines) {
+      std::string text = runtime::gbk(line.text_utf8);
+      if (line.value) text += line.value(config);
+      emit(text);
+    }
+  };
 }
 
 // Update mode's reads and writes, in their order, on the file's content.
@@ -96,14 +80,11 @@ runtime::ProfileEdits update_edits(const ClientConfig& config) {
 }  // namespace
 
 bool write_client_config(const ClientConfig& config, bool create) {
-  return create ? create_file(config) : runtime::profile_update(client_config_file, update_edits(config));
+  return write_file(client_config_file, create, created_lines(config), update_edits(config));
 }
 
 std::optional<std::string> client_config_content(const ClientConfig& config, bool create) {
-  if (!create) return runtime::profile_preview(client_config_file, update_edits(config));
-  std::string content;
-  for_each_created_line(config, [&content](const std::string& text) { content += text + "\r\n"; });
-  return content;
+  return file_content(client_config_file, create, created_lines(config), update_edits(config));
 }
 
 }  // namespace files

@@ -23,11 +23,6 @@ class w_main : public runtime::Window {
   bool cb_1_clicked();  // generate
   bool cb_2_clicked();  // exit
 
-  // Window functions; each writes its file from the fields as they are now
-  // and returns whether the file was written whole.
-  bool of_createconfigfile(bool ab_create);
-  bool of_createupdatefile(bool ab_create);
-
   // The edit that shows a field, and the values all the edits hold now.
   runtime::Control& field_control(release::FieldId id);
   release::Values values();

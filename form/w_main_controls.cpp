@@ -16,11 +16,12 @@ constexpr const char* from_field = nullptr;
 #define ROW(member, kind, step, x, y, w, h, tab, flags, colour, text) \
   ControlRow { &w_main::member, #member, kind, step, x, y, w, h, tab, flags, colour, text }
 
-constexpr const char* sle = "singlelineedit";
-constexpr const char* mle = "multilineedit";
-constexpr const char* st = "statictext";
-constexpr const char* gb = "groupbox";
-constexpr const char* cb = "commandbutton";
+using Kind = runtime::ControlKind;
+constexpr Kind sle = Kind::singlelineedit;
+constexpr Kind mle = Kind::multilineedit;
+constexpr Kind st = Kind::statictext;
+constexpr Kind gb = Kind::groupbox;
+constexpr Kind cb = Kind::commandbutton;
 
 const ControlRow rows[] = {
     ROW(sle_12, sle, 1, 325, 964, 1669, 84, 50, bringtotop, kind_default, from_field),
@@ -104,7 +105,7 @@ ControlRef w_main::*control_member(std::string_view name) {
 runtime::ControlProperties control_properties(const ControlRow& row) {
   runtime::ControlProperties p;
   p.name = row.name;
-  p.kind = row.kind;
+  p.kind = runtime::class_name(row.kind);
   p.x = row.x;
   p.y = row.y;
   p.width = row.width;
@@ -117,15 +118,14 @@ runtime::ControlProperties control_properties(const ControlRow& row) {
   p.is_default = row.flags & default_button;
   p.cancel = row.flags & cancel_button;
 
-  const std::string_view kind = row.kind;
-  if (kind == "singlelineedit" || kind == "multilineedit") {
+  if (row.kind == sle || row.kind == mle) {
     p.borderstyle = 5;
     p.backcolor = runtime::colour_window;
-  } else if (kind == "statictext" || kind == "groupbox") {
+  } else if (row.kind == st || row.kind == gb) {
     p.backcolor = runtime::colour_button_face;
     p.focusrectangle = false;
   }
-  if (kind == "groupbox") p.font.weight = 700;
+  if (row.kind == gb) p.font.weight = 700;
   p.textcolor = row.textcolor != kind_default ? row.textcolor : runtime::colour_window_text;
   return p;
 }

@@ -20,7 +20,7 @@ enum ControlFlag : unsigned {
 struct ControlRow {
   ControlRef w_main::*member;
   const char* name;
-  const char* kind;
+  runtime::ControlKind kind;
   int step;  // the group box that encloses it: 1, 2, 3; 0 outside all
   int x, y, width, height;
   int taborder;

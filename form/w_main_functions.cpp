@@ -1,8 +1,6 @@
-// The form's fields as the release's values, and the window functions that
-// hand them to the two file writers.
+// The form's fields as the release's values.
 #include "form/w_main.h"
 #include "form/w_main_controls.h"
-#include "release/generate.h"
 
 namespace form {
 
@@ -18,9 +16,5 @@ release::Values w_main::values() {
   }
   return values;
 }
-
-bool w_main::of_createconfigfile(bool ab_create) { return release::of_createconfigfile(values(), ab_create); }
-
-bool w_main::of_createupdatefile(bool ab_create) { return release::of_createupdatefile(values(), ab_create); }
 
 }  // namespace form

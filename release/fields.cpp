@@ -14,11 +14,11 @@ constexpr Field table[] = {
   // id, control, label control, label, option,
   //   pre-fill, required, database, multiline, secret, preset, config value, descriptor value
   {FieldId::update_url, "sle_1", "st_1", "更新地址：", "update-url",
-     {config_file, "update", "URL", 2}, true, false, false, false, "", &ClientConfig::URL, nullptr},
+     {config_file, "update", "URL"}, true, false, false, false, "", &ClientConfig::URL, nullptr},
   {FieldId::program, "sle_2", "st_4", "程序名称：", "program",
-     {config_file, "Main", "ProgramName", 1}, true, false, false, false, "", &ClientConfig::ProgramName, nullptr},
+     {config_file, "Main", "ProgramName"}, true, false, false, false, "", &ClientConfig::ProgramName, nullptr},
   {FieldId::program_version, "sle_6", "st_22", "程序版本：", "program-version",
-     {config_file, "update", "Version", 3}, true, false, false, false, "", &ClientConfig::Version, nullptr},
+     {config_file, "update", "Version"}, true, false, false, false, "", &ClientConfig::Version, nullptr},
   {FieldId::dbms, "sle_7", "st_25", "DBMS：", "dbms",
      not_prefilled, false, true, false, false, "MSS Microsoft SQL Server", &ClientConfig::DBMS, nullptr},
   {FieldId::server, "sle_8", "st_26", "服务器名：", "server",
@@ -32,13 +32,13 @@ constexpr Field table[] = {
   {FieldId::dbparm, "sle_12", "st_30", "DBParm：", "dbparm",
      not_prefilled, false, true, false, false, "", &ClientConfig::DBParm, nullptr},
   {FieldId::latest_version, "sle_4", "st_10", "最新版本：", "latest-version",
-     {descriptor_file, "update", "Version", 4}, true, false, false, false, "", nullptr, &UpdateDescriptor::Version},
+     {descriptor_file, "update", "Version"}, true, false, false, false, "", nullptr, &UpdateDescriptor::Version},
   {FieldId::date, "sle_5", "st_12", "更新日期：", "date",
-     {descriptor_file, "update", "Date", 5}, true, false, false, false, "", nullptr, &UpdateDescriptor::Date},
+     {descriptor_file, "update", "Date"}, true, false, false, false, "", nullptr, &UpdateDescriptor::Date},
   {FieldId::package_url, "sle_3", "st_8", "升级包下载地址：", "package-url",
-     {descriptor_file, "update", "URL", 6}, true, false, false, false, "", nullptr, &UpdateDescriptor::URL},
+     {descriptor_file, "update", "URL"}, true, false, false, false, "", nullptr, &UpdateDescriptor::URL},
   {FieldId::note, "mle_1", "st_16", "附加说明：", "note",
-     {descriptor_file, "update", "Note", 7}, false, false, true, false, "", nullptr, &UpdateDescriptor::Note},
+     {descriptor_file, "update", "Note"}, false, false, true, false, "", nullptr, &UpdateDescriptor::Note},
 };
 // clang-format on
 

@@ -37,7 +37,6 @@ struct PrefillSource {
   const char* file = nullptr;  // none: the field shows its preset
   const char* section = nullptr;  // asked for as written here; names match in any letter case
   const char* key = nullptr;
-  int order = 0;  // the reads run in this order
 };
 
 struct Field {

@@ -5,9 +5,9 @@
 
 namespace release {
 
-// Every field's preset, then each pre-filled field replaced by what its file
-// holds, read in order, the empty text where the file, section or key is
-// missing. Values are taken as they stand in the file, byte for byte.
+// Every field's preset, except that a pre-filled field takes what its file
+// holds, the empty text where the file, section or key is missing. Values
+// are taken as they stand in the file, byte for byte.
 Values prefill();
 
 }  // namespace release

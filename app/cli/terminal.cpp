@@ -58,6 +58,14 @@ std::string system_error_text(DWORD code) {
   return text;
 }
 
+DWORD standard_stream(bool error) { return error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE; }
+
+#else
+
+void print(std::FILE* stream, std::string_view utf8) { std::fwrite(utf8.data(), 1, utf8.size(), stream); }
+
+std::FILE* standard_stream(bool error) { return error ? stderr : stdout; }
+
 #endif
 
 }  // namespace
@@ -77,21 +85,9 @@ std::vector<std::string> command_line_arguments(int argc, char** argv) {
   return arguments;
 }
 
-void print_out(std::string_view utf8) {
-#ifdef _WIN32
-  print(STD_OUTPUT_HANDLE, utf8);
-#else
-  std::fwrite(utf8.data(), 1, utf8.size(), stdout);
-#endif
-}
+void print_out(std::string_view utf8) { print(standard_stream(false), utf8); }
 
-void print_err(std::string_view utf8) {
-#ifdef _WIN32
-  print(STD_ERROR_HANDLE, utf8);
-#else
-  std::fwrite(utf8.data(), 1, utf8.size(), stderr);
-#endif
-}
+void print_err(std::string_view utf8) { print(standard_stream(true), utf8); }
 
 void print_out_bytes(std::string_view bytes) {
 #ifdef _WIN32

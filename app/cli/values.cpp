@@ -4,6 +4,7 @@
 #include "release/checks.h"
 #include "runtime/text/datetime.h"
 #include "runtime/text/gbk.h"
+#include "runtime/text/line_breaks.h"
 
 namespace cli {
 namespace {
@@ -13,17 +14,6 @@ using release::FieldId;
 
 Refusal refusal(const Field& field, const std::string& option, const std::string& why) {
   return {field.id, option, option_prefix(field, option) + why};
-}
-
-// Line breaks as a multi-line edit gives them: CR LF, whatever the source used.
-std::string windows_line_breaks(const std::string& text) {
-  std::string lines;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;  // the LF adds it
-    if (text[i] == '\n') lines += '\r';
-    lines += text[i];
-  }
-  return lines;
 }
 
 // A file or a piped answer usually ends with one line break that is no part
@@ -38,7 +28,7 @@ std::string without_final_line_break(std::string text) {
 std::optional<Refusal> take(const Field& field, const std::string& option, std::string text,
                             release::Values& values) {
   if (field.multiline) {
-    text = windows_line_breaks(text);
+    text = runtime::with_line_breaks(text, "\r\n");  // as a multi-line edit gives them
   } else if (text.find_first_of("\r\n") != std::string::npos) {
     return refusal(field, option, "a single-line field cannot hold a line break");
   }

@@ -1,6 +1,6 @@
 #pragma once
 // Test seam for the profile writer: makes one step of the next profile_write
-// fail as the system call would (a full disk, a failing device, a rename that
+// or profile_update fail as the system call would (a full disk, a failing device, a rename that
 // is refused), so tests can show that the old file survives. A single global
 // that the writer checks and clears; the program itself never sets it.
 
@@ -13,7 +13,7 @@ enum class ProfileWriteStep {
   rename,  // moving the temporary file over the target
 };
 
-// The next profile_write fails at `step`, once. `none` cancels a pending one.
+// The next profile write fails at `step`, once. `none` cancels a pending one.
 void fail_next_profile_write_step(ProfileWriteStep step);
 
 }  // namespace runtime::testing

@@ -11,10 +11,11 @@
 
 namespace runtime {
 
-
 #ifdef _WIN32
 
 std::wstring wide_file_name(std::string_view name) { return wide_text(name, gbk_code_page); }
+
+std::filesystem::path native_path(std::string_view name) { return std::filesystem::path(wide_file_name(name)); }
 
 bool file_exists(std::string_view name) {
   const DWORD attributes = GetFileAttributesW(wide_file_name(name).c_str());
@@ -22,6 +23,8 @@ bool file_exists(std::string_view name) {
 }
 
 #else
+
+std::filesystem::path native_path(std::string_view name) { return std::filesystem::path(std::string(name)); }
 
 bool file_exists(std::string_view name) {
   struct stat info {};

@@ -1,5 +1,7 @@
 #pragma once
 // File names are GBK byte strings; a bare name means the current directory.
+#include <chrono>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -7,6 +9,14 @@ namespace runtime {
 
 // True when a file (not a directory) of that name exists.
 bool file_exists(std::string_view name);
+
+// How long a writer waits for another writer to let go of a file before it
+// gives up: for line-mode text files and profile files alike.
+constexpr auto lock_wait = std::chrono::seconds(2);
+
+// The path a file name stands for, for the std::filesystem and wide Win32
+// file calls.
+std::filesystem::path native_path(std::string_view name);
 
 #ifdef _WIN32
 // The UTF-16 form of a GBK file name, for the wide Win32 file calls.

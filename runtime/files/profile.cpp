@@ -14,19 +14,10 @@ namespace runtime {
 namespace {
 
 namespace fs = std::filesystem;
-using profile_store::Pieces;
 using profile_store::Planner;
 using testing::ProfileWriteStep;
 
 std::atomic<ProfileWriteStep> pending_failure{ProfileWriteStep::none};
-
-fs::path native_path(std::string_view name) {
-#ifdef _WIN32
-  return fs::path(wide_file_name(name));
-#else
-  return fs::path(std::string(name));
-#endif
-}
 
 // The file a name stands for. A symbolic link is followed to the file it
 // points to, so the edit lands there and the link stays a link. Empty for a
@@ -47,8 +38,8 @@ bool write_profile(std::string_view file, const Planner& plan) {
   if (file.empty()) return false;
   const fs::path target = resolve_links(native_path(file));
   return !target.empty() &&
-         profile_store::write_file(target, [&](std::string_view content, std::string& scratch, Pieces& pieces) {
-           return !profile::utf16_byte_order_mark(content) && plan(content, scratch, pieces);
+         profile_store::write_file(target, [&](std::string_view content, std::string& planned) {
+           return !profile::utf16_byte_order_mark(content) && plan(content, planned);
          });
 }
 
@@ -74,14 +65,7 @@ std::string profile_read(std::string_view file, std::string_view section, std::s
 
 bool profile_write(std::string_view file, std::string_view section, std::string_view key,
                    std::string_view value) {
-  // One key: the new content is written around the old bytes, never copied whole.
-  return write_profile(file, [&](std::string_view content, std::string& scratch,
-                                 Pieces& pieces) {
-    profile::Edit edit = profile::plan_key_edit(content, section, key, value);
-    scratch = std::move(edit.insert);
-    pieces = {content.substr(0, edit.keep_before), scratch, content.substr(edit.keep_after)};
-    return true;
-  });
+  return profile_update(file, [&](ProfileText& text) { text.write(section, key, value); });
 }
 
 ProfileText::ProfileText(std::string content) : content_(std::move(content)) {}
@@ -99,12 +83,10 @@ void ProfileText::write(std::string_view section, std::string_view key, std::str
 }
 
 bool profile_update(std::string_view file, const ProfileEdits& edits) {
-  return write_profile(file, [&](std::string_view content, std::string& scratch,
-                                 Pieces& pieces) {
+  return write_profile(file, [&](std::string_view content, std::string& planned) {
     ProfileText text{std::string(content)};
     edits(text);
-    scratch = text.content();
-    pieces = {scratch, {}, {}};
+    planned = text.content();
     return true;
   });
 }

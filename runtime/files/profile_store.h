@@ -3,8 +3,6 @@
 // it with new content planned from its current one, whole or not at all,
 // with other cooperating writers kept waiting. One implementation for
 // POSIX and one for Windows.
-#include <algorithm>
-#include <array>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -12,21 +10,18 @@
 #include <string_view>
 
 #include "runtime/files/fault_injection.h"
+#include "runtime/files/file_system.h"
 
 namespace runtime::profile_store {
 
 using Clock = std::chrono::steady_clock;
 
-// How long a writer waits for another writer to finish with the file.
-constexpr auto lock_wait = std::chrono::seconds(2);
+// How often a writer looks again at another writer's hold (for lock_wait).
 constexpr auto lock_poll = std::chrono::milliseconds(10);
 
-using Pieces = std::array<std::string_view, 3>;
-
 // Plans the file's new content from its current one (empty for a missing
-// file): the pieces to write, in order; `scratch` keeps alive what they
-// point into. Empty pieces and a false result: the content cannot be edited.
-using Planner = std::function<bool(std::string_view content, std::string& scratch, Pieces& pieces)>;
+// file); false: the content cannot be edited.
+using Planner = std::function<bool(std::string_view content, std::string& planned)>;
 
 // The whole of a regular file; false for anything else or a failed read.
 bool read_file(const std::filesystem::path& file, std::string& content);
@@ -59,14 +54,14 @@ bool read_whole(std::size_t size, std::string& content, ReadSome read_some) {
   return true;
 }
 
-// Writes the pieces with `write_all`; a test may make this fail half-way.
+// Writes the content with `write_all`; a test may make this fail half-way.
 template <typename WriteAll>
-bool write_pieces(const Pieces& pieces, WriteAll write_all) {
+bool write_content(std::string_view content, WriteAll write_all) {
   if (injected_failure(testing::ProfileWriteStep::write)) {
-    write_all(pieces[0].substr(0, pieces[0].size() / 2));
+    write_all(content.substr(0, content.size() / 2));
     return false;
   }
-  return std::all_of(pieces.begin(), pieces.end(), write_all);
+  return write_all(content);
 }
 
 }  // namespace runtime::profile_store

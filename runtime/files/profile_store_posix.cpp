@@ -78,7 +78,7 @@ bool lock_exclusive(int fd, Clock::time_point deadline) {
 // name holds the old content or the new, whole. The directory is not
 // flushed: losing the rename itself to a power cut leaves the old file,
 // which is whole too, and saves a second disk flush on every key written.
-Placed install(const fs::path& target, const Pieces& pieces, const struct stat* old) {
+Placed install(const fs::path& target, std::string_view content, const struct stat* old) {
   fs::path temp;
   Handle out{temporary::create_held(target, temp)};
   if (out.fd < 0) return Placed::failed;
@@ -88,7 +88,7 @@ Placed install(const fs::path& target, const Pieces& pieces, const struct stat* 
     if (::fchown(out.fd, old->st_uid, old->st_gid) != 0) {}
     ok = ::fchmod(out.fd, old->st_mode & 07777) == 0;
   }
-  ok = ok && write_pieces(pieces, [&out](std::string_view data) { return write_all(out.fd, data); });
+  ok = ok && write_content(content, [&out](std::string_view data) { return write_all(out.fd, data); });
   ok = ok && !injected_failure(ProfileWriteStep::fsync) && ::fsync(out.fd) == 0;
   ok = ok && !injected_failure(ProfileWriteStep::rename);
   Placed placed = Placed::failed;
@@ -119,14 +119,13 @@ bool write_file(const fs::path& target, const Planner& plan) {
         !permits_writing(directory, dir_info)) {
       return false;
     }
-    std::string scratch;
-    Pieces pieces;
+    std::string planned;
     struct stat info {};
     if (::stat(target.c_str(), &info) != 0) {
       if (errno != ENOENT) return false;
       temporary::remove_stale(target);
-      if (!plan({}, scratch, pieces)) return false;
-      const Placed placed = install(target, pieces, nullptr);
+      if (!plan({}, planned)) return false;
+      const Placed placed = install(target, planned, nullptr);
       if (placed != Placed::name_taken) return placed == Placed::placed;
       if (Clock::now() >= deadline) return false;
       continue;  // a file of that name appeared meanwhile: this becomes an edit of it
@@ -144,7 +143,7 @@ bool write_file(const fs::path& target, const Planner& plan) {
     temporary::remove_stale(target);
     std::string content;
     if (!read_all(original.fd, held, content)) return false;
-    return plan(content, scratch, pieces) && install(target, pieces, &held) == Placed::placed;
+    return plan(content, planned) && install(target, planned, &held) == Placed::placed;
   }
 }
 

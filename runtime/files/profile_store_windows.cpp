@@ -104,11 +104,11 @@ Placed move_into_place(HANDLE file, const fs::path& target, bool replace) {
 // for a missing file (`attributes` INVALID_FILE_ATTRIBUTES) only while no
 // file has that name. Otherwise `attributes` are the old file's; the ones
 // that mark a file stay with it.
-Placed install(const fs::path& target, const Pieces& pieces, DWORD attributes) {
+Placed install(const fs::path& target, std::string_view content, DWORD attributes) {
   fs::path temp;
   Handle out{temporary::create_held(target, temp)};
   if (out.h == INVALID_HANDLE_VALUE) return Placed::failed;
-  bool ok = write_pieces(pieces, [&out](std::string_view data) { return write_all(out.h, data); });
+  bool ok = write_content(content, [&out](std::string_view data) { return write_all(out.h, data); });
   ok = ok && !injected_failure(ProfileWriteStep::fsync) && FlushFileBuffers(out.h);
   const bool create = attributes == INVALID_FILE_ATTRIBUTES;
   if (ok && !create) {
@@ -137,12 +137,11 @@ bool write_file(const fs::path& target, const Planner& plan) {
   if (!lock.held()) return false;
   temporary::remove_stale(target);
   for (;;) {
-    std::string scratch;
-    Pieces pieces;
+    std::string planned;
     const DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-      if (GetLastError() != ERROR_FILE_NOT_FOUND || !plan({}, scratch, pieces)) return false;
-      const Placed placed = install(target, pieces, INVALID_FILE_ATTRIBUTES);
+      if (GetLastError() != ERROR_FILE_NOT_FOUND || !plan({}, planned)) return false;
+      const Placed placed = install(target, planned, INVALID_FILE_ATTRIBUTES);
       if (placed != Placed::name_taken) return placed == Placed::placed;
       if (Clock::now() >= deadline) return false;
       continue;  // a file of that name appeared meanwhile: this becomes an edit of it
@@ -150,7 +149,7 @@ bool write_file(const fs::path& target, const Planner& plan) {
     if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) return false;
     std::string content;
     if (!read_file(target, content)) return false;
-    return plan(content, scratch, pieces) && install(target, pieces, attributes) == Placed::placed;
+    return plan(content, planned) && install(target, planned, attributes) == Placed::placed;
   }
 }
 

@@ -22,8 +22,7 @@
 namespace runtime {
 namespace {
 
-// How long an open waits for another program's lock before it gives up.
-constexpr auto lock_wait = std::chrono::seconds(2);
+// How often an open looks again at another program's lock (for lock_wait).
 constexpr auto lock_retry = std::chrono::milliseconds(20);
 
 struct OpenFile {

@@ -22,14 +22,6 @@ using temporary::Placed;
 
 namespace {
 
-std::filesystem::path native_path(std::string_view name) {
-#ifdef _WIN32
-  return std::filesystem::path(wide_file_name(name));
-#else
-  return std::filesystem::path(std::string(name));
-#endif
-}
-
 std::map<std::string, Native, std::less<>>& held_files() {
   static std::map<std::string, Native, std::less<>> files;
   return files;

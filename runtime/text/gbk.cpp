@@ -1,5 +1,7 @@
 #include "runtime/text/gbk.h"
 
+#include "runtime/text/strings.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -10,10 +12,10 @@
 namespace runtime {
 namespace {
 
-// Length of the character that starts `rest` in the given encoding, used to
-// step over a character that cannot be converted. Only bytes that can belong
-// to the character are counted, so a broken one never swallows the ASCII
-// text after it.
+// Length of the UTF-8 character that starts `rest`, used to step over a
+// character that cannot be converted. Only bytes that can belong to the
+// character are counted, so a broken one never swallows the ASCII text
+// after it.
 std::size_t utf8_char_length(std::string_view rest) {
   const auto lead = static_cast<unsigned char>(rest.front());
   std::size_t length = 1;
@@ -27,7 +29,7 @@ std::size_t utf8_char_length(std::string_view rest) {
 
 std::size_t gbk_char_length(std::string_view rest) {
   const auto lead = static_cast<unsigned char>(rest.front());
-  if (lead < 0x81 || lead > 0xFE || rest.size() < 2) return 1;
+  if (!gbk_is_lead_byte(lead) || rest.size() < 2) return 1;
   const auto trail = static_cast<unsigned char>(rest[1]);
   return trail >= 0x40 && trail <= 0xFE && trail != 0x7F ? 2 : 1;
 }

@@ -21,7 +21,8 @@ std::string string_lower(std::string_view text);
 // points and any other character fail.
 bool string_is_number(std::string_view text);
 
-// True when byte i of text is the lead byte of a GBK double-byte character.
+// True when the byte can begin a GBK double-byte character (0x81 to 0xFE);
+// the byte after it then belongs to the same character.
 bool gbk_is_lead_byte(unsigned char byte);
 
 }  // namespace runtime

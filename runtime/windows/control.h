@@ -1,9 +1,9 @@
 #pragma once
-// The controls of a window: five kinds, found by their class names
-// ("singlelineedit", "multilineedit", "statictext", "groupbox",
-// "commandbutton"), with the properties the form uses. The toolkit's own
-// control behind each stays inside the window backend.
+// The controls of a window: five kinds, each found by its class name, with
+// the properties the form uses. The toolkit's own control behind each stays
+// inside the window backend.
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,6 +18,22 @@ inline constexpr long colour_window_text = 33554432;
 inline constexpr long colour_button_face = 67108864;
 inline constexpr long colour_window = 1073741824;
 
+// What a colour value stands for: a system colour, which each backend paints
+// with the toolkit's colour of that role, or red, green and blue.
+enum class SystemColour { window_text, button_face, window };
+struct Colour {
+  std::optional<SystemColour> system;
+  int red = 0, green = 0, blue = 0;
+};
+Colour colour_of(long value);
+
+enum class ControlKind { singlelineedit, multilineedit, statictext, groupbox, commandbutton };
+
+// The kind a class name names; none for a class that does not exist.
+std::optional<ControlKind> control_kind(std::string_view class_name);
+// The class name of a kind.
+const char* class_name(ControlKind kind);
+
 struct Font {
   std::string face = "SimSun";  // 宋体; an installed Song face stands in where it is missing
   int textsize = -9;          // negative: a size in points
@@ -28,7 +44,7 @@ struct Font {
 
 struct ControlProperties {
   std::string name;  // "sle_1", "st_3", ...
-  std::string kind;  // the class name
+  std::string kind;  // the class name, which control_create finds the kind by
   int x = 0, y = 0, width = 0, height = 0;  // window units
   int taborder = 0;                         // 0: never takes the focus
   std::string text;                         // GBK
@@ -45,17 +61,18 @@ struct ControlProperties {
 };
 
 // Labels and frames never take the focus, nor a control without a taborder.
-bool takes_focus(const ControlProperties& properties);
+bool takes_focus(ControlKind kind, int taborder);
 
 class Control {
  public:
-  Control(ControlProperties properties, NativeControlPtr native);
+  Control(ControlKind kind, ControlProperties properties, NativeControlPtr native);
   ~Control();
   Control(const Control&) = delete;
   Control& operator=(const Control&) = delete;
 
   const ControlProperties& properties() const { return properties_; }
   const std::string& name() const { return properties_.name; }
+  ControlKind kind() const { return kind_; }
 
   // The text as GBK bytes; a multi-line edit gives CR LF between lines. A
   // text nobody changed since set_text gives back exactly the bytes it was
@@ -69,6 +86,7 @@ class Control {
   NativeControl& native() const { return *native_; }
 
  private:
+  ControlKind kind_;
   ControlProperties properties_;
   NativeControlPtr native_;
   std::string text_as_set_;   // GBK, as made or given to set_text

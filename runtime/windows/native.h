@@ -1,7 +1,8 @@
 #pragma once
 // The toolkit's own window and control behind a runtime Window and Control.
-// Each window backend (runtime/qt, runtime/win32) defines the two types and
-// how they are destroyed; everything else sees them only by reference.
+// Each window backend (runtime/windows/qt, runtime/windows/win32) defines
+// the two types and how they are destroyed; everything else sees them only
+// by reference.
 #include <memory>
 
 namespace runtime {

@@ -1,9 +1,9 @@
 #pragma once
 // What the runtime's window services ask of the window toolkit. Each window
-// backend implements these once (runtime/qt on Qt; runtime/win32 on the
-// Win32 API); the shared code in runtime/ decides everything else: handler
-// order, the stacking and tab order, texts in GBK. Texts cross here as UTF-8.
-// Only runtime/ includes this header.
+// backend implements these once (qt/ on Qt; win32/ on the Win32 API); the
+// shared code in runtime/windows decides everything else: handler order, the
+// stacking and tab order, texts in GBK. Texts cross here as UTF-8. Only
+// runtime/windows includes this header.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,9 +58,9 @@ void window_show(Window& window, bool centre);
 // Asks the window to close; its Close command then reaches handle_close().
 void window_close(Window& window);
 
-// A control of the kind that `properties.kind` names, on the window, with
-// the properties' look and text; null for a kind the toolkit does not have.
-NativeControlPtr control_create(Window& parent, const ControlProperties& properties);
+// A control of that kind on the window, with the properties' look and text;
+// null when the toolkit cannot make it.
+NativeControlPtr control_create(Window& parent, ControlKind kind, const ControlProperties& properties);
 
 // The control's text, UTF-8; a multi-line edit gives CR LF between lines.
 std::string control_text(const NativeControl& control);

@@ -9,8 +9,6 @@ namespace {
 
 int windows_open = 0;
 
-bool is_kind(const Control* control, const char* kind) { return control->properties().kind == kind; }
-
 // Stacking: bringtotop controls above the others; earlier in the array above
 // later ones.
 std::vector<Control*> stacking_order(const std::vector<Control*>& controls) {
@@ -25,7 +23,7 @@ std::vector<Control*> stacking_order(const std::vector<Control*>& controls) {
 std::vector<Control*> tab_chain(const std::vector<Control*>& controls) {
   std::vector<Control*> chain;
   for (Control* c : controls) {
-    if (takes_focus(c->properties())) chain.push_back(c);
+    if (takes_focus(c->kind(), c->properties().taborder)) chain.push_back(c);
   }
   std::stable_sort(chain.begin(), chain.end(), [](const Control* a, const Control* b) {
     return a->properties().taborder < b->properties().taborder;
@@ -50,7 +48,7 @@ void Window::arrange_controls() {
   arrangement.top_to_bottom = stacking_order(control);
   arrangement.tab_chain = tab_chain(control);
   for (Control* c : control) {
-    if (!is_kind(c, "commandbutton")) continue;
+    if (c->kind() != ControlKind::commandbutton) continue;
     if (c->properties().is_default) arrangement.default_button = c;
     if (c->properties().cancel) arrangement.cancel_button = c;
   }

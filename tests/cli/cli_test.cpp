@@ -121,6 +121,15 @@ TEST_F(Cli, UpdateRunChangesOnlyTheGivenValues) {
             "not written: --database\n");
 }
 
+// The note's lines end in CR LF, as the form's multi-line edit gives them,
+// whether the file broke them with CR LF, LF or a lone CR.
+TEST_F(Cli, NoteFileLinesEndInCrLfWhateverTheFileUsed) {
+  write_bytes("note.txt", "a\rb\r\nc\nd\n");
+  ASSERT_EQ(run_cli(with(release_2_22, {"--note-file", "note.txt"})).status, 0);
+  const std::string written = file("Update.txt");
+  EXPECT_TRUE(written.ends_with("\r\nNote=a\r\nb\r\nc\r\nd\r\n")) << written;
+}
+
 TEST_F(Cli, DryRunWritesNothingAndPrintsWhatARunWouldWrite) {
   CliResult run = run_cli(with(release_2_22, {"--dry-run"}));
   EXPECT_EQ(run.status, 0);

@@ -4,10 +4,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <functional>
-#include <map>
 
 #include "runtime/text/gbk.h"
+#include "runtime/text/line_breaks.h"
 #include "runtime/windows/qt/qt_font.h"
 #include "runtime/windows/qt/qt_line_edit.h"
 #include "runtime/windows/qt/qt_native.h"
@@ -17,13 +16,11 @@
 namespace runtime {
 namespace {
 
-QColor qt_colour(long colour, const QPalette& palette) {
-  switch (colour) {
-    case colour_window_text: return palette.color(QPalette::WindowText);
-    case colour_button_face: return palette.color(QPalette::Button);
-    case colour_window: return palette.color(QPalette::Base);
-    default: return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
-  }
+QColor qt_colour(long value, const QPalette& palette) {
+  constexpr QPalette::ColorRole roles[] = {QPalette::WindowText, QPalette::Button, QPalette::Base};  // by SystemColour
+  const Colour colour = colour_of(value);
+  if (colour.system) return palette.color(roles[static_cast<int>(*colour.system)]);
+  return QColor(colour.red, colour.green, colour.blue);
 }
 
 QFont qt_font(const Font& font, double logical_dpi) {
@@ -78,18 +75,11 @@ QWidget* make_commandbutton(const ControlProperties& p, QWidget* parent) {
   return button;
 }
 
-using ControlClass = std::function<QWidget*(const ControlProperties&, QWidget*)>;
+// The widget of each kind, in ControlKind's order.
+QWidget* (*const make_widget[])(const ControlProperties&, QWidget*) = {
+    make_singlelineedit, make_multilineedit, make_statictext, make_groupbox, make_commandbutton};
 
-const std::map<std::string, ControlClass>& control_classes() {
-  static const std::map<std::string, ControlClass> classes = {
-      {"singlelineedit", make_singlelineedit}, {"multilineedit", make_multilineedit},
-      {"statictext", make_statictext},         {"groupbox", make_groupbox},
-      {"commandbutton", make_commandbutton},
-  };
-  return classes;
-}
-
-void apply_look(QWidget* widget, const ControlProperties& p, const WindowUnits& units,
+void apply_look(QWidget* widget, ControlKind kind, const ControlProperties& p, const WindowUnits& units,
                 double logical_dpi) {
   const PixelRect rect = units.rect(p.x, p.y, p.width, p.height);
   widget->setGeometry(rect.x, rect.y, rect.width, rect.height);
@@ -100,8 +90,10 @@ void apply_look(QWidget* widget, const ControlProperties& p, const WindowUnits& 
   palette.setColor(QPalette::WindowText, text);
   palette.setColor(QPalette::Text, text);
   palette.setColor(QPalette::Window, back);
-  if (p.kind == "singlelineedit" || p.kind == "multilineedit") palette.setColor(QPalette::Base, back);
-  if (p.kind == "commandbutton") palette = widget->palette();  // buttons keep system colours
+  if (kind == ControlKind::singlelineedit || kind == ControlKind::multilineedit) {
+    palette.setColor(QPalette::Base, back);
+  }
+  if (kind == ControlKind::commandbutton) palette = widget->palette();  // buttons keep system colours
   widget->setPalette(palette);
   if (p.taborder == 0) widget->setFocusPolicy(Qt::NoFocus);
   widget->setObjectName(QString::fromStdString(p.name));
@@ -111,7 +103,7 @@ QString widget_text(const QWidget* widget) {
   if (auto* edit = qobject_cast<const QLineEdit*>(widget)) return edit->text();
   if (auto* edit = qobject_cast<const QPlainTextEdit*>(widget)) {
     // Lines of a multi-line edit are joined by CR LF, as on Windows.
-    return edit->toPlainText().replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return QString::fromStdString(with_line_breaks(edit->toPlainText().toStdString(), "\r\n"));
   }
   if (auto* label = qobject_cast<const QLabel*>(widget)) return label->text();
   if (auto* box = qobject_cast<const QGroupBox*>(widget)) return box->title();
@@ -122,9 +114,7 @@ QString widget_text(const QWidget* widget) {
 void set_widget_text(QWidget* widget, const QString& text) {
   if (auto* edit = qobject_cast<QLineEdit*>(widget)) return edit->setText(text);
   if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
-    QString lines = text;
-    lines.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return edit->setPlainText(lines);
+    return edit->setPlainText(QString::fromStdString(with_line_breaks(text.toStdString(), "\n")));
   }
   if (auto* label = qobject_cast<QLabel*>(widget)) return label->setText(text);
   if (auto* box = qobject_cast<QGroupBox*>(widget)) return box->setTitle(text);
@@ -142,11 +132,9 @@ QWidget* qt::widget(const Control& control) { return control.native().widget; }
 
 namespace toolkit {
 
-NativeControlPtr control_create(Window& parent, const ControlProperties& properties) {
-  const auto found = control_classes().find(properties.kind);
-  if (found == control_classes().end()) return nullptr;
-  QWidget* widget = found->second(properties, qt::widget(parent));
-  apply_look(widget, properties, parent.units(), parent.logical_dpi());
+NativeControlPtr control_create(Window& parent, ControlKind kind, const ControlProperties& properties) {
+  QWidget* widget = make_widget[static_cast<int>(kind)](properties, qt::widget(parent));
+  apply_look(widget, kind, properties, parent.units(), parent.logical_dpi());
   set_widget_text(widget, QString::fromStdString(utf8_from_gbk(properties.text).text));
   widget->show();
   return NativeControlPtr(new NativeControl{widget});

@@ -15,23 +15,15 @@
 #include "runtime/windows/qt/qt_native.h"
 #include "runtime/windows/toolkit.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 namespace runtime {
 namespace {
 
-// "AppIcon!": on Windows the system's standard application icon. Elsewhere
-// the program's own icon, which the program carries as resources, one a
-// size, under :/application-icon/: "<size>.argb32", size × size premultiplied
-// ARGB pixels. Looking an icon up in the desktop's icon theme instead cost a
-// fifth of the start-up under X11. Without those resources the window has no
+// "AppIcon!": the program's own icon, which the program carries as
+// resources, one a size, under :/application-icon/: "<size>.argb32", size ×
+// size premultiplied ARGB pixels. Looking an icon up in the desktop's icon
+// theme instead cost a fifth of the start-up under X11. Without those resources the window has no
 // icon of its own and the desktop shows its default.
 QIcon application_icon() {
-#ifdef _WIN32
-  return QIcon(QPixmap::fromImage(QImage::fromHICON(LoadIcon(nullptr, IDI_APPLICATION))));
-#else
   QIcon icon;
   const QDir resources(QStringLiteral(":/application-icon"));
   for (const QString& name : resources.entryList(QDir::Files)) {
@@ -43,17 +35,14 @@ QIcon application_icon() {
     icon.addPixmap(QPixmap::fromImage(QImage(pixels.data(), size, size, QImage::Format_ARGB32_Premultiplied)));
   }
   return icon;
-#endif
 }
 
-// Away from Windows, the classic Windows style gives the form the look it was
-// laid out for: sunken edits and captions on the frames' top lines. (Where
-// the Song face is missing, qt_face picks its stand-in.)
+// The classic Windows style gives the form the look it was laid out for:
+// sunken edits and captions on the frames' top lines. (Where the Song face
+// is missing, qt_face picks its stand-in.)
 void prepare_toolkit() {
   static const bool done = [] {
-#ifndef _WIN32
     if (QStyle* classic = QStyleFactory::create(QStringLiteral("Windows"))) QApplication::setStyle(classic);
-#endif
     return true;
   }();
   (void)done;

@@ -1,5 +1,6 @@
 // The application run on Win32: the message loop, the screen's dpi, and
 // message boxes.
+#include "runtime/text/line_breaks.h"
 #include "runtime/windows/toolkit.h"
 #include "runtime/windows/win32/win32_native.h"
 
@@ -38,7 +39,7 @@ double screen_logical_dpi() {
 
 void message_box_show(const std::string& title_utf8, const std::string& text_utf8) {
   const NativeWindow* owner = win32::last_shown_window();
-  const std::wstring text = win32::with_crlf(wide_text(text_utf8));
+  const std::wstring text = with_line_breaks(wide_text(text_utf8), L"\r\n");
   MessageBoxW(owner ? owner->hwnd : nullptr, text.c_str(), wide_text(title_utf8).c_str(), MB_OK);
 }
 

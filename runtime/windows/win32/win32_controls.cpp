@@ -4,6 +4,7 @@
 #include <string>
 
 #include "runtime/text/gbk.h"
+#include "runtime/text/line_breaks.h"
 #include "runtime/windows/toolkit.h"
 #include "runtime/windows/win32/control_ids.h"
 #include "runtime/windows/win32/win32_native.h"
@@ -23,21 +24,26 @@ struct ControlClass {
 // move the focus to a label or a frame.
 constexpr DWORD child = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_GROUP;
 
-ControlClass control_class(const ControlProperties& p) {
+ControlClass control_class(ControlKind kind, const ControlProperties& p) {
   const DWORD border = p.borderstyle == 5 ? WS_EX_CLIENTEDGE : 0;
   const DWORD tabstop = p.taborder > 0 ? WS_TABSTOP : 0;
-  if (p.kind == "singlelineedit")
+  if (kind == ControlKind::singlelineedit)
     return {L"EDIT", child | tabstop | ES_AUTOHSCROLL | (p.password ? ES_PASSWORD : 0u), border};
-  if (p.kind == "multilineedit") {
+  if (kind == ControlKind::multilineedit) {
     // Enter makes a new line; Tab is taken before the edit sees it.
     return {L"EDIT", child | tabstop | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | (p.vscrollbar ? WS_VSCROLL : 0u),
             border};
   }
-  if (p.kind == "statictext") return {L"STATIC", child | SS_LEFT | SS_NOPREFIX, 0};  // SS_LEFT wraps at the box
-  if (p.kind == "groupbox") return {L"BUTTON", child | BS_GROUPBOX, 0};
-  if (p.kind == "commandbutton")
+  if (kind == ControlKind::statictext) return {L"STATIC", child | SS_LEFT | SS_NOPREFIX, 0};  // SS_LEFT wraps at the box
+  if (kind == ControlKind::groupbox) return {L"BUTTON", child | BS_GROUPBOX, 0};
+  if (kind == ControlKind::commandbutton)
     return {L"BUTTON", child | tabstop | (p.is_default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), 0};
   return {nullptr, 0, 0};
+}
+
+int system_colour_index(SystemColour colour) {
+  constexpr int indexes[] = {COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_WINDOW};  // by SystemColour
+  return indexes[static_cast<int>(colour)];
 }
 
 }  // namespace
@@ -51,43 +57,22 @@ void NativeDeleter::operator()(NativeControl* control) const {
 
 namespace win32 {
 
-std::wstring with_crlf(std::wstring_view text) {
-  std::wstring lines;
-  lines.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == L'\r' || text[i] == L'\n') {
-      lines += L"\r\n";
-      if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ++i;
-    } else {
-      lines.push_back(text[i]);
-    }
-  }
-  return lines;
-}
-
 NativeControl* control_of(HWND hwnd) {
   if (!hwnd || !window_holding(hwnd) || GetAncestor(hwnd, GA_ROOT) == hwnd) return nullptr;
   return reinterpret_cast<NativeControl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
 COLORREF colour(long value) {
-  switch (value) {
-    case colour_window_text: return GetSysColor(COLOR_WINDOWTEXT);
-    case colour_button_face: return GetSysColor(COLOR_BTNFACE);
-    case colour_window: return GetSysColor(COLOR_WINDOW);
-    default: return static_cast<COLORREF>(value & 0xFFFFFF);  // red + 256 green + 65536 blue, as COLORREF
-  }
+  const Colour meant = colour_of(value);
+  if (meant.system) return GetSysColor(system_colour_index(*meant.system));
+  return RGB(meant.red, meant.green, meant.blue);
 }
 
 HBRUSH back_brush(NativeControl& control) {
-  switch (control.backcolor) {
-    case colour_button_face: return GetSysColorBrush(COLOR_BTNFACE);
-    case colour_window: return GetSysColorBrush(COLOR_WINDOW);
-    case colour_window_text: return GetSysColorBrush(COLOR_WINDOWTEXT);
-    default:
-      if (!control.own_brush) control.own_brush = CreateSolidBrush(colour(control.backcolor));
-      return control.own_brush;
-  }
+  const Colour meant = colour_of(control.backcolor);
+  if (meant.system) return GetSysColorBrush(system_colour_index(*meant.system));
+  if (!control.own_brush) control.own_brush = CreateSolidBrush(RGB(meant.red, meant.green, meant.blue));
+  return control.own_brush;
 }
 
 HFONT window_font(NativeWindow& window, const Font& font, double logical_dpi) {
@@ -112,15 +97,15 @@ HFONT window_font(NativeWindow& window, const Font& font, double logical_dpi) {
 
 namespace toolkit {
 
-NativeControlPtr control_create(Window& parent, const ControlProperties& properties) {
-  const ControlClass cls = control_class(properties);
+NativeControlPtr control_create(Window& parent, ControlKind kind, const ControlProperties& properties) {
+  const ControlClass cls = control_class(kind, properties);
   if (!cls.window_class) return nullptr;
   NativeWindow& window = parent.native();
   const PixelRect rect = parent.units().rect(properties.x, properties.y, properties.width, properties.height);
   // Made with its text and, as the next control of the window, its ID;
   // window_arrange corrects the ID should the array differ.
   std::wstring text = wide_text(utf8_from_gbk(properties.text).text);
-  if (properties.kind == "multilineedit") text = win32::with_crlf(text);
+  if (kind == ControlKind::multilineedit) text = with_line_breaks(text, L"\r\n");
   const auto id = static_cast<INT_PTR>(win32::first_control_id + window.controls_made++);
   const HWND hwnd = CreateWindowExW(cls.ex_style, cls.window_class, text.c_str(), cls.style, rect.x, rect.y,
                                     rect.width, rect.height, window.hwnd, reinterpret_cast<HMENU>(id),
@@ -130,13 +115,13 @@ NativeControlPtr control_create(Window& parent, const ControlProperties& propert
   control->hwnd = hwnd;
   control->textcolor = properties.textcolor;
   control->backcolor = properties.backcolor;
-  control->focusable = takes_focus(properties);
-  control->multiline = properties.kind == "multilineedit";
+  control->focusable = takes_focus(kind, properties.taborder);
+  control->multiline = kind == ControlKind::multilineedit;
   SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
   SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(win32::window_font(window, properties.font, parent.logical_dpi())),
                FALSE);
   // No limit of our own: 0 lifts the edit's default of 32767 characters.
-  if (properties.kind == "singlelineedit" || control->multiline) SendMessageW(hwnd, EM_SETLIMITTEXT, 0, 0);
+  if (kind == ControlKind::singlelineedit || control->multiline) SendMessageW(hwnd, EM_SETLIMITTEXT, 0, 0);
   return NativeControlPtr(control);
 }
 
@@ -149,7 +134,7 @@ std::string control_text(const NativeControl& control) {
 
 void control_set_text(NativeControl& control, std::string_view utf8) {
   std::wstring text = wide_text(utf8);
-  if (control.multiline) text = win32::with_crlf(text);
+  if (control.multiline) text = with_line_breaks(text, L"\r\n");
   SetWindowTextW(control.hwnd, text.c_str());
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The Win32 backend's own window and control: the HWND behind each, and what
 // the window procedure needs to answer for them (colours, fonts, control
-// IDs, the tab chain). Only runtime/win32 includes this header.
+// IDs, the tab chain). Only runtime/windows/win32 includes this header.
 #include <windows.h>
 
 #include <map>
@@ -38,10 +38,6 @@ struct NativeWindow {
 };
 
 namespace win32 {
-
-// CR LF between lines, as multi-line edits and message boxes keep them;
-// lone CRs and LFs become CR LF too.
-std::wstring with_crlf(std::wstring_view text);
 
 // The window of ours that holds `hwnd` (itself or one of its controls), or
 // null. The last one shown and still visible, for owning message boxes.

@@ -1,7 +1,7 @@
 // Windows on Win32: each runtime window is a top-level window of our own
-// class with the controls as child windows (runtime/win32/win32_controls.cpp).
+// class with the controls as child windows (runtime/windows/win32/win32_controls.cpp).
 // The message loop hands its keys to the dialog manager (IsDialogMessage),
-// which asks the window for its default button; runtime/win32/win32_focus.cpp
+// which asks the window for its default button; runtime/windows/win32/win32_focus.cpp
 // keeps the focus and the default button as a dialog would.
 #include <algorithm>
 #include <utility>
@@ -162,7 +162,7 @@ void window_arrange(Window& window, const Arrangement& arrangement) {
   };
 
   // Child windows are drawn and hit in their z-order; it serves the stacking
-  // only, as Tab follows the chain below (runtime/win32/win32_focus.cpp).
+  // only, as Tab follows the chain below (runtime/windows/win32/win32_focus.cpp).
   // Only the controls out of place move.
   HWND above = nullptr;
   for (const Control* control : arrangement.top_to_bottom) {
