@@ -79,7 +79,7 @@ bool profile_write(std::string_view file, std::string_view section, std::string_
                                  Pieces& pieces) {
     profile::Edit edit = profile::plan_key_edit(content, section, key, value);
     scratch = std::move(edit.insert);
-    pieces = {content.substr(0, edit.keep_before), scratch, content.substr(edit.keep_after)};
+    pieces = {content.substr(0, edit.keep_before), scratch, content.substr(edit.keep_after), edit.closing};
     return true;
   });
 }
@@ -95,7 +95,9 @@ std::string ProfileText::read(std::string_view section, std::string_view key,
 
 void ProfileText::write(std::string_view section, std::string_view key, std::string_view value) {
   const profile::Edit edit = profile::plan_key_edit(content_, section, key, value);
+  const std::string closing(edit.closing);  // it may point into the content
   content_.replace(edit.keep_before, edit.keep_after - edit.keep_before, edit.insert);
+  content_.append(closing);
 }
 
 bool profile_update(std::string_view file, const ProfileEdits& edits) {
@@ -104,7 +106,7 @@ bool profile_update(std::string_view file, const ProfileEdits& edits) {
     ProfileText text{std::string(content)};
     edits(text);
     scratch = text.content();
-    pieces = {scratch, {}, {}};
+    pieces = {scratch, {}, {}, {}};
     return true;
   });
 }

@@ -21,7 +21,7 @@ using Clock = std::chrono::steady_clock;
 constexpr auto lock_wait = std::chrono::seconds(2);
 constexpr auto lock_poll = std::chrono::milliseconds(10);
 
-using Pieces = std::array<std::string_view, 3>;
+using Pieces = std::array<std::string_view, 4>;
 
 // Plans the file's new content from its current one (empty for a missing
 // file): the pieces to write, in order; `scratch` keeps alive what they
