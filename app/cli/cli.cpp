@@ -1,5 +1,6 @@
 #include "app/cli/cli.h"
 
+#include "app/cli/file_warnings.h"
 #include "app/cli/output.h"
 #include "app/cli/request.h"
 #include "app/cli/terminal.h"
@@ -37,17 +38,20 @@ int run(const std::vector<std::string>& arguments) {
     print_err("kestrel-cli: -C " + request.directory + ": " + error + "\n");
     return status_refused;
   }
+  // Said before anything is written, of the files as the publisher left them.
+  const Warnings warnings = file_warnings();
+  for (const std::string& warning : warnings) print_err("kestrel-cli: warning: " + warning + "\n");
   release::Values values = release::prefill();
   if (request.command == Command::show) {
-    print_values(values, request.json);
+    print_values(values, request.json, warnings);
     return status_written;
   }
   if (const std::optional<Refusal> refused = apply_request(request, values)) {
-    return print_refusal(*refused, request.json);
+    return print_refusal(*refused, request.json, warnings);
   }
   const release::Outcome outcome = release::generate(values, request.dry_run);
   warn_of_unwritten_database_fields(request, outcome);
-  return print_outcome(outcome, request.dry_run, request.json);
+  return print_outcome(outcome, request.dry_run, request.json, warnings);
 }
 
 }  // namespace cli

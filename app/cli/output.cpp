@@ -57,7 +57,7 @@ json files_json(const Outcome& outcome) {
 
 }  // namespace
 
-void print_values(const release::Values& values, bool as_json) {
+void print_values(const release::Values& values, bool as_json, const Warnings& warnings) {
   json object = json::object();
   std::string lines;
   for (const release::Field& field : release::fields()) {
@@ -66,13 +66,14 @@ void print_values(const release::Values& values, bool as_json) {
     lines += std::string(field.option) + "=" + value + "\n";
   }
   if (as_json) {
+    object["warnings"] = warnings;
     print_json(object);
   } else {
     print_out(lines);
   }
 }
 
-int print_outcome(const Outcome& outcome, bool dry_run, bool as_json) {
+int print_outcome(const Outcome& outcome, bool dry_run, bool as_json, const Warnings& warnings) {
   const int status = exit_status(outcome.status);
   if (as_json) {
     json object = {{"status", status_name(outcome.status, dry_run)}, {"exit_status", status}};
@@ -81,6 +82,7 @@ int print_outcome(const Outcome& outcome, bool dry_run, bool as_json) {
     object["files"] = files_json(outcome);
     const bool reported = outcome.status == Outcome::Status::written && !dry_run;
     object["report"] = reported ? json(utf8(outcome.message)) : json(nullptr);
+    object["warnings"] = warnings;
     print_json(object);
     return status;
   }
@@ -105,14 +107,15 @@ int print_outcome(const Outcome& outcome, bool dry_run, bool as_json) {
   return status;
 }
 
-int print_refusal(const Refusal& refusal, bool as_json) {
+int print_refusal(const Refusal& refusal, bool as_json, const Warnings& warnings) {
   if (as_json) {
     print_json({{"status", "check_failed"},
                 {"exit_status", status_refused},
                 {"field", refusal.option},
                 {"message", refusal.message},
                 {"files", json::array()},
-                {"report", nullptr}});
+                {"report", nullptr},
+                {"warnings", warnings}});
   } else {
     print_err("kestrel-cli: " + refusal.message + "\n");
   }

@@ -79,7 +79,9 @@ std::string ProfileText::read(std::string_view section, std::string_view key,
 
 void ProfileText::write(std::string_view section, std::string_view key, std::string_view value) {
   const profile::Edit edit = profile::plan_key_edit(content_, section, key, value);
+  const std::string closing(edit.closing);  // it may point into the content
   content_.replace(edit.keep_before, edit.keep_after - edit.keep_before, edit.insert);
+  content_.append(closing);
 }
 
 bool profile_update(std::string_view file, const ProfileEdits& edits) {

@@ -10,21 +10,26 @@ namespace runtime {
 
 // The value of `key` in `section` of `file`, or `default_value` when the file,
 // the section or the key is absent. A key with an empty value gives "".
-// Section and key names match without regard to letter case; blanks around
-// names, around "=" and around the value are ignored; a value wrapped in one
-// pair of matching quotes (" or ') is given without them; a line that begins
-// with ";" is never a key; the first matching section, and in it the first
-// matching key, wins. As the Windows profile API reads them, a line "[name"
-// without its "]" is no section header (the lines below it stay in the
-// section above), and a line without "=" is its key with no value: it gives
-// `default_value` and hides later lines of that key in the section.
+// All as the Windows profile API of Windows 10 reads the file, which is how
+// the update client reads it. Section and key names are looked up without
+// the spaces at their ends and match without regard to letter case; blanks
+// (spaces, tabs, vertical tabs) around names, around "=" and around the
+// value are ignored; a value wrapped in one pair of matching quotes (" or ')
+// is given without them; a line that begins with ";" is never a key; the
+// first matching section, and in it the first matching key, wins. A line
+// "[name" without its "]" is the header of section "name"; a line without
+// "=" is its key with no value: it gives `default_value` and hides later
+// lines of that key in the section. A UTF-8 byte-order mark is not
+// understood: it is part of the first line, so a header there is none.
 std::string profile_read(std::string_view file, std::string_view section, std::string_view key,
                          std::string_view default_value);
 
-// Sets `key` in `section` of `file` to `value`, written unchanged. Replaces
-// the value in the key's own line (a key line without "=" gets "=" and the
-// value), adds a missing key after the last key line of its section, adds a
-// missing section at the end of the file, creates a missing file. The new
+// Sets `key` in `section` of `file` to `value`, written unchanged; the names
+// are found, and written, as profile_read finds them (without the spaces at
+// their ends). Replaces the value in the key's own line (a key line without
+// "=" gets "=" and the value), adds a missing key after the last key line of
+// its section, adds a missing section at the end of the file, creates a
+// missing file; a last line without a line end gets one. The new
 // content is written beside the file and renamed into place, so the file is
 // always either the old one or the new one, whole. A missing file is created
 // only while no file has its name: one that appears meanwhile is edited

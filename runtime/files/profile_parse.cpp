@@ -9,7 +9,9 @@ namespace runtime::profile {
 
 namespace {
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
+// Windows strips the vertical tab around names and values as it strips
+// spaces and tabs.
+bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\v'; }
 
 char fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -47,14 +49,12 @@ Parsed parse_line(std::string_view content, const Line& line) {
   Parsed parsed;
   if (first == text.size() || text[first] == ';') return parsed;
   if (text[first] == '[') {
-    // Without its "]" the line is no header, as for the Windows profile API:
-    // it is read as a key line of the section above.
-    const std::size_t close = find_closing_bracket(text, first + 1);
-    if (close != std::string_view::npos) {
-      parsed.kind = Kind::section;
-      parsed.name = trim_blanks(text.substr(first + 1, close - first - 1));
-      return parsed;
-    }
+    // The name ends at the first "]", or at the line end when the "]" is
+    // missing: Windows reads "[Update" as the header of [Update].
+    const std::size_t close = std::min(find_closing_bracket(text, first + 1), text.size());
+    parsed.kind = Kind::section;
+    parsed.name = trim_blanks(text.substr(first + 1, close - first - 1));
+    return parsed;
   }
   // A line without "=" is a key without a value, as for the API: it reads
   // as absent, yet hides later lines of the same key.
@@ -107,9 +107,20 @@ std::size_t next_header_line(std::string_view content, std::size_t from) {
 }
 
 bool ends_without_line_end(std::string_view content) {
-  if (content.size() <= bom_length(content)) return false;
-  const char last = content.back();
-  return last != '\r' && last != '\n';
+  return !content.empty() && content.back() != '\r' && content.back() != '\n';
+}
+
+// The line end that a changed file gets after its last line when that line
+// has none: Windows ends every file it rewrites with a line end.
+std::string_view closing_line_end(std::string_view content) {
+  return ends_without_line_end(content) ? added_line_end(content) : std::string_view{};
+}
+
+// Names given to the services are taken without the spaces at their ends.
+std::string_view given_name(std::string_view name) {
+  const std::size_t first = name.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return name.substr(first, name.find_last_not_of(' ') + 1 - first);
 }
 
 void append_key_line(std::string& out, std::string_view key, std::string_view value,
@@ -121,10 +132,6 @@ void append_key_line(std::string& out, std::string_view key, std::string_view va
 }
 
 }  // namespace
-
-std::size_t bom_length(std::string_view content) {
-  return content.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
-}
 
 bool utf16_byte_order_mark(std::string_view content) {
   const std::string_view start = content.substr(0, 2);
@@ -187,7 +194,7 @@ bool LineReader::next(Line& line) {
 }
 
 std::string_view added_line_end(std::string_view content) {
-  LineReader lines(content, bom_length(content));
+  LineReader lines(content);
   Line first;
   if (lines.next(first) && first.next > first.end) {
     return content.substr(first.end, first.next - first.end);
@@ -196,10 +203,12 @@ std::string_view added_line_end(std::string_view content) {
 }
 
 Lookup find_key(std::string_view content, std::string_view section, std::string_view key) {
+  section = given_name(section);
+  key = given_name(key);
   Lookup found;
   // Until the section is found only section headers matter: jump from one
   // header to the next instead of reading every line.
-  std::size_t pos = bom_length(content);
+  std::size_t pos = 0;
   while (!found.section_found) {
     pos = next_header_line(content, pos);
     if (pos >= content.size()) return found;
@@ -236,8 +245,11 @@ Lookup find_key(std::string_view content, std::string_view section, std::string_
 
 Edit plan_key_edit(std::string_view content, std::string_view section, std::string_view key,
                    std::string_view value) {
+  section = given_name(section);
+  key = given_name(key);
   const Lookup found = find_key(content, section, key);
   Edit edit;
+  edit.closing = closing_line_end(content);
   if (found.key_found && found.has_value) {
     edit.keep_before = found.value_begin;
     edit.insert = value;
@@ -255,10 +267,14 @@ Edit plan_key_edit(std::string_view content, std::string_view section, std::stri
   if (found.section_found) {
     const Line& after = found.insert_after;
     edit.keep_before = edit.keep_after = after.next;
-    if (after.next == after.end) edit.insert.append(line_end);  // a last line without a line end
+    if (after.next == after.end) {  // the last line, without a line end: the key goes after one
+      edit.insert.append(line_end);
+      edit.closing = {};
+    }
     append_key_line(edit.insert, key, value, line_end);
     return edit;
   }
+  edit.closing = {};  // the added lines end the file, each with a line end
   edit.keep_before = edit.keep_after = content.size();
   if (ends_without_line_end(content)) edit.insert.append(line_end);
   edit.insert.push_back('[');

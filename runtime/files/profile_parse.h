@@ -8,15 +8,12 @@
 
 namespace runtime::profile {
 
-// 3 when the content starts with a UTF-8 byte-order mark, else 0.
-std::size_t bom_length(std::string_view content);
-
 // True when the content starts with a UTF-16 byte-order mark (FF FE or
 // FE FF). Windows reads such a file as UTF-16 text; bytes edited into it
 // would be garbage there, so it is read as holding no keys and never edited.
 bool utf16_byte_order_mark(std::string_view content);
 
-// Removes spaces and tabs at both ends.
+// Removes blanks (spaces, tabs and vertical tabs) at both ends.
 std::string_view trim_blanks(std::string_view text);
 
 // Section and key names compare without regard to the letter case of A to Z;
@@ -79,24 +76,32 @@ struct Lookup {
 };
 
 // Searches the first section named `section`, and in it the first key named
-// `key`. Later sections of the same name are not searched. As for the
-// Windows profile API, a line "[name" without its "]" is no section header
-// but a key line, and a line without "=" is a key line without a value.
+// `key`, both taken without the spaces at their ends. Later sections of the
+// same name are not searched. As for the Windows profile API, a line that
+// begins with "[" is a section header whose name ends at the first "]" or,
+// without one, at the line end; a line without "=" is a key line without a
+// value; a UTF-8 byte-order mark is no mark but the first bytes of the
+// first line, so a header there is none.
 Lookup find_key(std::string_view content, std::string_view section, std::string_view key);
 
 // An edit of the content, given as the bytes that stay around the new ones,
 // so a large file is written out without first being copied: the edited
-// content is content[0, keep_before) + insert + content[keep_after, end).
+// content is content[0, keep_before) + insert + content[keep_after, end) +
+// closing.
 struct Edit {
   std::size_t keep_before = 0;
   std::string insert;
   std::size_t keep_after = 0;
+  // The line end that the content's last line lacked, or nothing: an edited
+  // file always ends with a line end, as one that Windows rewrote does.
+  std::string_view closing;
 };
 
-// Sets `key` of `section` to `value`: the value replaces the rest of the
-// key's own line (a key line without "=" gets "=" and the value after its
-// name), or a "key=value" line is added after the last key line of the
-// section, or the section and the key are added at the end.
+// Sets `key` of `section` (both without the spaces at their ends) to
+// `value`: the value replaces the rest of the key's own line (a key line
+// without "=" gets "=" and the value after its name), or a "key=value" line
+// is added after the last key line of the section, or the section and the
+// key are added at the end.
 Edit plan_key_edit(std::string_view content, std::string_view section, std::string_view key,
                    std::string_view value);
 

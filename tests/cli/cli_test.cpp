@@ -172,10 +172,31 @@ TEST_F(Cli, ShowGivesBackWhatGenerateWrote) {
             "note=打印修正\n");
   fs::create_directory("elsewhere");
   const auto values = nlohmann::json::parse(run_cli({"show", "-C", "..", "--json"}, "", {}, "elsewhere").bytes_out);
-  EXPECT_EQ(values.size(), 13u);
+  EXPECT_EQ(values.size(), 14u);
+  EXPECT_EQ(values["warnings"], nlohmann::json::array());
   EXPECT_EQ(values["program"], "销售.exe");
   EXPECT_EQ(values["note"], "打印修正");
   EXPECT_EQ(values["dbms"], "MSS Microsoft SQL Server");
+}
+
+// A file that the update client reads otherwise than the tool is named, on
+// standard error and in the JSON, and the run goes on as before.
+TEST_F(Cli, WarnsOfFilesThatTheClientReadsOtherwise) {
+  write_bytes("UpdateConfig.ini", "\xEF\xBB\xBF[Main]\r\nProgramName=Old.exe\r\n");
+  write_bytes("Update.txt", "[Update]\r\nVersion=2.0\r\nNote=新\r\n");  // saved as UTF-8
+  const std::string warnings =
+      "kestrel-cli: warning: UpdateConfig.ini begins with a UTF-8 byte-order mark, which the update client "
+      "takes for text: it does not see the first section of the file\n"
+      "kestrel-cli: warning: Update.txt holds bytes that are no GBK text (saved as UTF-8?): the update "
+      "client reads other characters in their place\n";
+  CliResult run = run_cli({"show"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, warnings);
+  EXPECT_NE(run.out.find("\nprogram=\n"), std::string::npos) << run.out;
+  run = run_cli(with(release_2_22, {"--json"}));
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, warnings);
+  EXPECT_EQ(nlohmann::json::parse(run.bytes_out)["warnings"].size(), 2u);
 }
 
 // The password never travels as an argument: it comes from the environment

@@ -36,6 +36,11 @@ TEST_F(ProfileRead, NamesMatchWithoutLetterCaseOfAToZOnly) {
   EXPECT_EQ(read("Update", "Versio"), "<default>");
   EXPECT_EQ(read("Updates", "Version"), "<default>");
   EXPECT_EQ(read("Update", "Versions"), "<default>");
+  // Names given are looked up without the spaces at their ends, as Windows
+  // looks them up; a tab stays part of the name.
+  EXPECT_EQ(read("  Update ", " Version  "), "1.2");
+  EXPECT_EQ(read("\tUpdate", "Version"), "<default>");
+  EXPECT_EQ(read("Update", "Version\t"), "<default>");
 }
 
 TEST_F(ProfileRead, BlanksAroundLineNamesEqualsAndValueAreIgnored) {
@@ -45,6 +50,10 @@ TEST_F(ProfileRead, BlanksAroundLineNamesEqualsAndValueAreIgnored) {
   // Blanks inside a name are part of it.
   EXPECT_EQ(read("MySection", "My Key"), "<default>");
   EXPECT_EQ(read("My Section", "MyKey"), "<default>");
+  // The vertical tab is a blank too, also before a comment.
+  file("\v[\vVT\v]\v\r\n\vk\v=\v v \v\r\n\v;c=comment\r\n");
+  EXPECT_EQ(read("VT", "k"), "v");
+  EXPECT_EQ(read("VT", "\v;c"), "<default>");
 }
 
 TEST_F(ProfileRead, OnePairOfMatchingQuotesIsRemoved) {
@@ -104,11 +113,11 @@ TEST_F(ProfileRead, DefaultOnlyWhereFileSectionOrKeyIsAbsent) {
 
 // Hand-edited shapes that the Windows profile API reads in its own way.
 TEST_F(ProfileRead, UnclosedHeaderAndKeyLineWithoutEqualsReadAsTheApiReadsThem) {
-  file("[Main]\r\nProgramName=a.exe\r\n[Update\r\nURL=http://a/\r\nVersion\r\nVersion=2.0\r\n"
+  file("[Main]\r\nProgramName=a.exe\r\n[Update \t\r\nURL=http://a/\r\nVersion\r\nVersion=2.0\r\n"
        "[Update]\r\nURL=http://b/\r\n");
-  // "[Update" is no header: the lines below it stay in [Main].
-  EXPECT_EQ(read("Main", "URL"), "http://a/");
-  EXPECT_EQ(read("Update", "URL"), "http://b/");
+  // "[Update" is the header of [Update]: its name ends at the line end.
+  EXPECT_EQ(read("Main", "URL"), "<default>");
+  EXPECT_EQ(read("Update", "URL"), "http://a/");
   // "Version" alone is the key without a value, and hides "Version=2.0".
   EXPECT_EQ(read("Main", "Version"), "<default>");
   EXPECT_EQ(read("Update", "Version"), "<default>");
@@ -139,10 +148,13 @@ TEST_F(ProfileRead, EveryKindOfLineEndEndsALine) {
   EXPECT_EQ(read("b", "w"), "4");
 }
 
-TEST_F(ProfileRead, ByteOrderMarkIsSkipped) {
-  file("\xEF\xBB\xBF[Update]\r\nv=1\r\n");
+// Windows does not understand a UTF-8 byte-order mark: its three bytes
+// begin the first line, which is then no header.
+TEST_F(ProfileRead, ByteOrderMarkIsPartOfTheFirstLine) {
+  file("\xEF\xBB\xBF[Main]\r\nProgramName=a.exe\r\n[Update]\r\nv=1\r\n");
+  EXPECT_EQ(read("Main", "ProgramName"), "<default>");
   EXPECT_EQ(read("update", "v"), "1");
-  file("\xEF\xBB\xBF  [s]\nk=2");
+  file("\xEF\xBB\xBF\r\n  [s]\nk=2");
   EXPECT_EQ(read("s", "k"), "2");
 }
 

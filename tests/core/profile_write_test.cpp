@@ -46,13 +46,17 @@ TEST_F(ProfileWrite, ReplacingAValueKeepsEveryOtherByte) {
   const std::string head = "\xEF\xBB\xBF; comment\r\n\r\n[other]\nKey=not this one\r[Update]\r\n";
   const std::string tail = "\r\nnext=\0x\n\n; end\r\n[t]\r\nkey=2"s;
   EXPECT_EQ(edited(head + "  key \t=  old value  \t" + tail, "update", "KEY", "new"),
-            head + "  key \t=  new" + tail);
+            head + "  key \t=  new" + tail + "\r\n");
   // Quotes and blanks after the old value go with it; its line end stays.
   EXPECT_EQ(edited("[s]\nk = \"old\" \nz=1\n", "s", "k", "v"), "[s]\nk = v\nz=1\n");
   EXPECT_EQ(edited("[s]\r\nk=\r\n", "s", "k", "v"), "[s]\r\nk=v\r\n");
   EXPECT_EQ(edited("[s]\r\nk=   \r\n", "s", "k", "v"), "[s]\r\nk=   v\r\n");
   EXPECT_EQ(edited("[s]\r\nk=old\r\n", "s", "k", ""), "[s]\r\nk=\r\n");
-  EXPECT_EQ(edited("[s]\r\nk=old", "s", "k", "new"), "[s]\r\nk=new");
+  // The file then ends with a line end, wherever the edit was, as Windows
+  // ends a file it rewrites.
+  EXPECT_EQ(edited("[s]\r\nk=old", "s", "k", "new"), "[s]\r\nk=new\r\n");
+  EXPECT_EQ(edited("[s]\r\nk=old\r\n[t]\r\nx=1", "s", "k", "new"), "[s]\r\nk=new\r\n[t]\r\nx=1\r\n");
+  EXPECT_EQ(runtime::profile_read("p.ini", "t", "x", "-"), "1");
   EXPECT_EQ(edited("[s]\rk=old\r[t]\r", "s", "k", "new"), "[s]\rk=new\r[t]\r");
   // Only the first section of a name and the first key in it are edited.
   EXPECT_EQ(edited("[s]\nk=1\nk=2\n[s]\nk=3\n", "S", "k", "x"), "[s]\nk=x\nk=2\n[s]\nk=3\n");
@@ -70,23 +74,37 @@ TEST_F(ProfileWrite, MissingKeyGoesAfterTheLastKeyLineOfItsSection) {
   EXPECT_EQ(edited("[a]", "a", "z", "3"), "[a]\r\nz=3\r\n");
   // Into the first section of the name only.
   EXPECT_EQ(edited("[a]\nx=1\n[a]\ny=2\n", "a", "y", "3"), "[a]\nx=1\ny=3\n[a]\ny=2\n");
+  // Names given lose the spaces at their ends, as Windows writes them.
+  EXPECT_EQ(edited("[a]\r\nx=1\r\n", " a ", "  x ", "2"), "[a]\r\nx=2\r\n");
+  EXPECT_EQ(edited("[a]\r\nx=1\r\n", "a ", " z", "3"), "[a]\r\nx=1\r\nz=3\r\n");
+  EXPECT_EQ(edited("", " b ", " y ", "2"), "[b]\r\ny=2\r\n");
+  EXPECT_EQ(runtime::profile_read("p.ini", "b", "y", "-"), "2");
 }
 
 // Hand-edited shapes that the Windows profile API reads in its own way: the
 // edit lands where the API, and so the update client, reads the key.
 TEST_F(ProfileWrite, UnclosedHeaderAndKeyLineWithoutEqualsAreEditedAsTheApiReadsThem) {
-  // "[Update" is no header: the key goes into a real [Update] at the end,
-  // and a key of the section above is found below that line.
-  EXPECT_EQ(edited("[Main]\r\nP=1\r\n[Update\r\nURL=old\r\n", "Update", "URL", "new"),
-            "[Main]\r\nP=1\r\n[Update\r\nURL=old\r\n[Update]\r\nURL=new\r\n");
+  // "[Update" is the header of [Update]; a key of the section above is
+  // added to that section, before it.
+  EXPECT_EQ(edited("[Main]\r\nP=1\r\n[Update \r\nURL=old\r\n", "Update", "URL", "new"),
+            "[Main]\r\nP=1\r\n[Update \r\nURL=new\r\n");
   EXPECT_EQ(edited("[Main]\r\nP=1\r\n[Update\r\nURL=old\r\n", "Main", "URL", "new"),
-            "[Main]\r\nP=1\r\n[Update\r\nURL=new\r\n");
+            "[Main]\r\nP=1\r\nURL=new\r\n[Update\r\nURL=old\r\n");
+  EXPECT_EQ(runtime::profile_read("p.ini", "Update", "URL", "-"), "old");
   // A key line without "=" is the key: it gets "=" and the value, and the
   // later line of the key stays as it was.
   EXPECT_EQ(edited("[Update]\r\nVersion\r\nVersion=1.0\r\n", "Update", "Version", "2.0"),
             "[Update]\r\nVersion=2.0\r\nVersion=1.0\r\n");
   EXPECT_EQ(edited("[u]\r\n  version \t\r\nz=1\r\n", "U", "VERSION", "2"), "[u]\r\n  version=2\r\nz=1\r\n");
-  EXPECT_EQ(edited("[u]\nk", "u", "k", ""), "[u]\nk=");
+  EXPECT_EQ(edited("[u]\nk", "u", "k", ""), "[u]\nk=\n");
+  // The vertical tab is a blank around names and values.
+  EXPECT_EQ(edited("[\vs\v]\r\n\vk\v=\vold\v\r\n", "s", "k", "new"), "[\vs\v]\r\n\vk\v=\vnew\r\n");
+  EXPECT_EQ(runtime::profile_read("p.ini", "s", "k", "-"), "new");
+  // Windows does not understand a UTF-8 byte-order mark: the first line is
+  // no header, so [Main] is added at the end, where the client reads it.
+  EXPECT_EQ(edited("\xEF\xBB\xBF[Main]\r\nP=old\r\n", "Main", "P", "new"),
+            "\xEF\xBB\xBF[Main]\r\nP=old\r\n[Main]\r\nP=new\r\n");
+  EXPECT_EQ(runtime::profile_read("p.ini", "Main", "P", "-"), "new");
 }
 
 TEST_F(ProfileWrite, MissingSectionGoesAtTheEnd) {
@@ -94,7 +112,7 @@ TEST_F(ProfileWrite, MissingSectionGoesAtTheEnd) {
   EXPECT_EQ(edited("[a]\r\nx=1", "b", "y", "2"), "[a]\r\nx=1\r\n[b]\r\ny=2\r\n");
   EXPECT_EQ(edited("; only a comment", "b", "y", "2"), "; only a comment\r\n[b]\r\ny=2\r\n");
   EXPECT_EQ(edited("", "b", "y", "2"), "[b]\r\ny=2\r\n");
-  EXPECT_EQ(edited("\xEF\xBB\xBF", "b", "y", "2"), "\xEF\xBB\xBF[b]\r\ny=2\r\n");
+  EXPECT_EQ(edited("\xEF\xBB\xBF", "b", "y", "2"), "\xEF\xBB\xBF\r\n[b]\r\ny=2\r\n");
   // A key line before any section does not make a section.
   EXPECT_EQ(edited("y=0\r\n", "b", "y", "2"), "y=0\r\n[b]\r\ny=2\r\n");
 }
@@ -103,7 +121,7 @@ TEST_F(ProfileWrite, AddedLinesUseTheLineEndOfTheFirstLine) {
   EXPECT_EQ(edited("[a]\nx=1\n", "b", "y", "2"), "[a]\nx=1\n[b]\ny=2\n");
   EXPECT_EQ(edited("[a]\nx=1", "a", "y", "2"), "[a]\nx=1\ny=2\n");
   EXPECT_EQ(edited("[a]\rx=1\r", "a", "y", "2"), "[a]\rx=1\ry=2\r");
-  EXPECT_EQ(edited("\xEF\xBB\xBF[a]\nx=1\r\n", "a", "y", "2"), "\xEF\xBB\xBF[a]\nx=1\r\ny=2\n");
+  EXPECT_EQ(edited("\xEF\xBB\xBF[a]\nx=1\r\n", "a", "y", "2"), "\xEF\xBB\xBF[a]\nx=1\r\n[a]\ny=2\n");
   EXPECT_EQ(edited("[a]\r\nx=1\n", "b", "y", "2"), "[a]\r\nx=1\n[b]\r\ny=2\r\n");
 }
 

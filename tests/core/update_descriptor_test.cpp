@@ -86,7 +86,7 @@ TEST_F(UpdateDescriptorWriter, UpdateChangesOnlyTheValuesOfTheFourKeys) {
   const std::string tail = "\r\nSize = 12345\r\n; note follows\r\n";
   EXPECT_EQ(updated(head + " version = 2.1 \t\r\nDATE=\r\nurl='http://old/x.rar'" + tail + "Note = old note"),
             head + " version = 2.22\r\nDATE=2024-03-02\r\nurl=http://example.com/update/sales.rar" + tail +
-                "Note = Report printing fixed");
+                "Note = Report printing fixed\r\n");  // the last line gets its line end
 }
 
 TEST_F(UpdateDescriptorWriter, UpdateAddsWhatIsMissing) {

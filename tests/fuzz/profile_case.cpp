@@ -23,17 +23,17 @@ struct Operation {
 };
 
 bool is_break(char c) { return c == '\r' || c == '\n'; }
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\v'; }
 bool is_lead(char c) { return static_cast<unsigned char>(c) >= 0x81 && static_cast<unsigned char>(c) <= 0xFE; }
 bool has_break(const std::string& s) { return std::any_of(s.begin(), s.end(), is_break); }
 bool trimmed(const std::string& s) { return s.empty() || (!is_blank(s.front()) && !is_blank(s.back())); }
 
-// The rules of reading, as the file's user sees them: blanks around a value
-// are dropped and one pair of matching quotes around it is taken off; a
-// line that starts with ";" is no key line, nor is one that starts with "["
-// and has a "]" (a header); a key ends at the first "="; a section name
-// ends at the first "]" that is not the second byte of a double-byte
-// character.
+// The rules of reading, as the file's user sees them: blanks (spaces, tabs,
+// vertical tabs) around a value are dropped and one pair of matching quotes
+// around it is taken off; a line that starts with ";" is no key line, nor
+// is one that starts with "[" (a header, with or without its "]"); a key
+// ends at the first "="; a section name ends at the first "]" that is not
+// the second byte of a double-byte character.
 bool value_reads_back(const std::string& v) {
   const bool quoted = v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front();
   return !has_break(v) && trimmed(v) && !quoted;
@@ -109,8 +109,13 @@ std::string read_file(const fs::path& file) {
   return bytes.str();
 }
 
-bool starts_line(const std::string& text, std::size_t pos) {
-  return pos == 0 || is_break(text[pos - 1]) || (pos == 3 && text.compare(0, 3, "\xEF\xBB\xBF") == 0);
+// A UTF-8 byte-order mark is no mark to Windows: it begins the first line.
+bool starts_line(const std::string& text, std::size_t pos) { return pos == 0 || is_break(text[pos - 1]); }
+
+// Names given to the services lose the spaces at their ends.
+std::string without_end_spaces(const std::string& name) {
+  const std::size_t first = name.find_first_not_of(' ');
+  return first == std::string::npos ? "" : name.substr(first, name.find_last_not_of(' ') + 1 - first);
 }
 
 // True when `after` is `before` with the rest of one key line (after its
@@ -153,8 +158,8 @@ bool equals_added_to_a_key_line(const std::string& before, const std::string& af
     std::size_t line_begin = i;
     while (line_begin > 0 && !is_break(before[line_begin - 1])) --line_begin;
     const std::string line = before.substr(line_begin, end - line_begin);
-    const std::size_t first = line.find_first_not_of(" \t");
-    if (line.find('=') == std::string::npos && line[first] != ';' && !is_blank(before[i - 1]) &&
+    const std::size_t first = line.find_first_not_of(" \t\v");
+    if (line.find('=') == std::string::npos && line[first] != ';' && line[first] != '[' && !is_blank(before[i - 1]) &&
         !is_break(before[i - 1])) {
       return true;
     }
@@ -191,15 +196,28 @@ bool lines_inserted(const std::string& before, const std::string& after, const O
   return false;
 }
 
-std::string check_edit(const std::string& before, const std::string& after, const Operation& op) {
+bool one_change(const std::string& before, const std::string& after, const Operation& op) {
   const std::size_t shorter = std::min(before.size(), after.size());
   std::size_t prefix = 0;
   while (prefix < shorter && before[prefix] == after[prefix]) ++prefix;
   std::size_t suffix = 0;
   while (suffix < shorter && before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix]) ++suffix;
-  if (replaced_in_a_key_line(before, after, op.value, prefix, suffix)) return "";
-  if (equals_added_to_a_key_line(before, after, op.value, prefix, suffix)) return "";
-  if (lines_inserted(before, after, op, prefix, suffix)) return "";
+  return replaced_in_a_key_line(before, after, op.value, prefix, suffix) ||
+         equals_added_to_a_key_line(before, after, op.value, prefix, suffix) ||
+         lines_inserted(before, after, op, prefix, suffix);
+}
+
+// One change, and a line end after the last line if that lacked one: an
+// edited file ends with a line end.
+std::string check_edit(const std::string& before, const std::string& after, const Operation& op) {
+  if (one_change(before, after, op)) return "";
+  if (!before.empty() && !is_break(before.back())) {
+    for (const std::string line_end : {"\r\n", "\n", "\r"}) {
+      if (after.ends_with(line_end) && one_change(before, after.substr(0, after.size() - line_end.size()), op)) {
+        return "";
+      }
+    }
+  }
   return "the file changed beyond the edited key: before " + escaped(before) + ", after " + escaped(after);
 }
 
@@ -252,7 +270,8 @@ std::string run_profile_case(const std::uint8_t* data, std::size_t size, const f
       return where() + "an ordinary file was not written";
     }
     if (is_utf16(content)) return where() + "a UTF-16 file was edited";
-    if (const std::string broken = check_edit(content, after, op); !broken.empty()) return where() + broken;
+    const Operation as_written{true, without_end_spaces(op.section), without_end_spaces(op.key), op.value};
+    if (const std::string broken = check_edit(content, after, as_written); !broken.empty()) return where() + broken;
     content = after;
 
     if (!reads_back(op)) {

@@ -69,7 +69,7 @@ TEST(BadInput, NulBytesAreOrdinaryBytesInFilesNamesAndValues) {
   write_bytes("p.ini", before);
   EXPECT_EQ(runtime::profile_read("p.ini", "s\0"s, "k\0"s, "-"), "\0v\0"s);
   ASSERT_TRUE(runtime::profile_write("p.ini", "s\0"s, "k\0"s, "new\0value"s));
-  EXPECT_EQ(read_bytes("p.ini"), "\0\0\r\n[s\0]\r\nk\0=new\0value\r\n\0"s);
+  EXPECT_EQ(read_bytes("p.ini"), "\0\0\r\n[s\0]\r\nk\0=new\0value\r\n\0\r\n"s);
   ASSERT_TRUE(runtime::profile_write("p.ini", "t\0"s, "\0"s, "\0"s));
   EXPECT_EQ(read_bytes("p.ini"), "\0\0\r\n[s\0]\r\nk\0=new\0value\r\n\0\r\n[t\0]\r\n\0=\0\r\n"s);
   EXPECT_EQ(runtime::profile_read("p.ini", "t\0"s, "\0"s, "-"), "\0"s);
@@ -77,15 +77,19 @@ TEST(BadInput, NulBytesAreOrdinaryBytesInFilesNamesAndValues) {
 
 const files::ClientConfig new_config{"New.exe", "http://new/Update.txt", "2.22", "", "", "", "", "", ""};
 
-TEST(BadInput, Utf8ByteOrderMarkStaysAndIsNotPartOfTheFirstLine) {
+// Windows does not understand a UTF-8 byte-order mark: it begins the first
+// line, so "[Main]" there is no header. The mark stays, and the program name
+// goes into a [Main] at the end, which the update client reads.
+TEST(BadInput, Utf8ByteOrderMarkStaysAndHidesTheFirstHeader) {
   test_support::TempWorkingDir dir;
   const std::string bom = "\xEF\xBB\xBF";
-  write_bytes(files::client_config_file, bom + "[Main]\r\nProgramName=Old.exe\r\n[Update]\r\nAutoUpdate=1\r\n"
-                                               "URL=http://old/\r\nVersion=1.0\r\nLastUpdate=x\r\n");
+  const std::string before = bom + "[Main]\r\nProgramName=Old.exe\r\n[Update]\r\nAutoUpdate=1\r\n"
+                                   "URL=http://old/\r\nVersion=1.0\r\nLastUpdate=x\r\n";
+  write_bytes(files::client_config_file, before);
   ASSERT_TRUE(files::write_client_config(new_config, false));
   EXPECT_EQ(read_bytes(files::client_config_file),
-            bom + "[Main]\r\nProgramName=New.exe\r\n[Update]\r\nAutoUpdate=1\r\nURL=http://new/Update.txt\r\n"
-                  "Version=2.22\r\nLastUpdate=x\r\n");
+            bom + "[Main]\r\nProgramName=Old.exe\r\n[Update]\r\nAutoUpdate=1\r\nURL=http://new/Update.txt\r\n"
+                  "Version=2.22\r\nLastUpdate=x\r\n[Main]\r\nProgramName=New.exe\r\n");
 }
 
 // Windows reads a profile file that starts with a UTF-16 byte-order mark as

@@ -28,6 +28,24 @@ TEST_F(BadFileOnForm, Utf16ConfigOpensEmptyAndIsNamedAsNotWritten) {
   EXPECT_TRUE(file_present(files::update_descriptor_file));
 }
 
+// Windows does not understand a UTF-8 byte-order mark, so the client sees no
+// [Main] in such a file: neither does the form, and the new release's
+// program name goes into a [Main] that the client reads.
+TEST_F(BadFileOnForm, Utf8ByteOrderMarkHidesTheFirstSectionAsFromTheClient) {
+  const std::string kept = "\xEF\xBB\xBF[Main]\r\nProgramName=Old.exe\r\n[Update]\r\n";
+  put_file(files::client_config_file, kept + "Version=1.0\r\n");
+  open_form();
+  EXPECT_EQ(window->sle_2->text(), "");
+  EXPECT_EQ(window->sle_6->text(), "1.0");
+  fill_valid();
+  messages.clear();
+  click(*window->cb_1);
+  ASSERT_EQ(messages.size(), 1u);
+  const std::string after = file(files::client_config_file);
+  EXPECT_TRUE(after.starts_with(kept)) << after;
+  EXPECT_TRUE(after.ends_with("\r\n[Main]\r\nProgramName=Sales.exe\r\n")) << after;
+}
+
 TEST_F(BadFileOnForm, BinaryConfigIsEditedOnlyWhereItsKeysAre) {
   std::string binary;
   for (int i = 0; i < 4096; ++i) binary.push_back(static_cast<char>((i * 7919) % 251));
