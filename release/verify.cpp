@@ -140,7 +140,7 @@ CheckResult check_descriptor(const Fetched& fetched, files::UpdateDescriptor& se
   };
   if (answer.body_cut || answer.body_size > max_descriptor_size) return fail("larger than 1 MB, so no descriptor");
   if (const std::string html = html_reason(answer); !html.empty()) return fail(html + ", not the descriptor");
-  if (const char* mark = byte_order_mark(body)) return fail("begins with " + std::string(mark) + ", which the client takes as part of the first line");
+  if (const char* mark = byte_order_mark(body)) return fail("begins with " + std::string(mark) + "; the client expects the first line at the first byte");
   if (body.find('\0') != std::string::npos || !runtime::utf8_from_gbk(body).complete) return fail("not GBK text");
   const runtime::ProfileText text(body);
   const std::string_view absent("\0", 1);  // no value read from GBK text holds a NUL byte
