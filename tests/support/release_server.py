@@ -116,14 +116,20 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.send(404, b"no such scenario\n")
 
 
+class Server(http.server.ThreadingHTTPServer):
+    daemon_threads = True
+
+    def handle_error(self, request, client_address):
+        pass  # a client that hangs up midway (a cut download, a timeout) is one of the scenarios
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("root", help="the folder whose files are served")
     parser.add_argument("--lifetime", type=float, default=120, help="seconds until the server ends itself")
     args = parser.parse_args()
     Handler.root = args.root
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
-    server.daemon_threads = True
+    server = Server(("127.0.0.1", 0), Handler)
     refusing = socket.socket()
     refusing.bind(("127.0.0.1", 0))  # bound, never listening: connections to it are refused
     print(server.server_address[1], refusing.getsockname()[1], flush=True)
