@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "app/cli/output.h"
 #include "app/cli/request.h"
 #include "app/cli/terminal.h"
 
@@ -12,22 +13,22 @@ using json = nlohmann::ordered_json;
 using release::CheckState;
 using release::Verdict;
 
-const char* verdict_name(Verdict verdict) {
-  switch (verdict) {
-    case Verdict::failed: return "failed";
-    case Verdict::not_checked: return "not_checked";
-    case Verdict::passed: break;
-  }
-  return "passed";
-}
+struct VerdictText {
+  Verdict verdict;
+  const char* name;   // JSON's status
+  const char* words;  // the last line
+  int exit_status;
+};
+constexpr VerdictText verdict_texts[] = {
+    {Verdict::passed, "passed", "the clients will receive this release", status_written},
+    {Verdict::failed, "failed", "the live release differs from the local files or is broken", status_release_broken},
+    {Verdict::not_checked, "not_checked", "the live release could not be checked", status_not_checked},
+};
 
-const char* verdict_words(Verdict verdict) {
-  switch (verdict) {
-    case Verdict::failed: return "the live release differs from the local files or is broken";
-    case Verdict::not_checked: return "the live release could not be checked";
-    case Verdict::passed: break;
-  }
-  return "the clients will receive this release";
+const VerdictText& text_of(Verdict verdict) {
+  for (const VerdictText& text : verdict_texts)
+    if (text.verdict == verdict) return text;
+  return verdict_texts[0];
 }
 
 std::string joined(const std::vector<std::string>& lines) {
@@ -36,20 +37,9 @@ std::string joined(const std::vector<std::string>& lines) {
   return text;
 }
 
-void print_json(const json& object) {
-  print_out_bytes(object.dump(2, ' ', false, json::error_handler_t::replace) + "\n");
-}
-
 }  // namespace
 
-int verify_exit_status(Verdict verdict) {
-  switch (verdict) {
-    case Verdict::failed: return status_release_broken;
-    case Verdict::not_checked: return status_not_checked;
-    case Verdict::passed: break;
-  }
-  return status_written;
-}
+int verify_exit_status(Verdict verdict) { return text_of(verdict).exit_status; }
 
 void print_round(const release::Verification& verification, int round) {
   std::string text = round > 0 ? "round " + std::to_string(round) + ":\n" : "";
@@ -60,7 +50,7 @@ void print_round(const release::Verification& verification, int round) {
     for (std::size_t i = 1; i < check.details.size(); ++i) text += "     " + check.details[i] + "\n";
   }
   for (const std::string& warning : verification.warnings) text += "warning: " + warning + "\n";
-  text += std::string(verdict_words(verification.verdict)) + "\n";
+  text += std::string(text_of(verification.verdict).words) + "\n";
   print_out(text);
 }
 
@@ -69,9 +59,9 @@ void print_verification_json(const release::Verification& verification, int roun
   for (const release::CheckResult& check : verification.checks) {
     checks.push_back({{"name", check.name}, {"ok", check.state == CheckState::ok}, {"details", joined(check.details)}});
   }
-  print_json({{"status", verdict_name(verification.verdict)},
+  print_json({{"status", text_of(verification.verdict).name},
               {"exit_status", verify_exit_status(verification.verdict)},
-              {"message", verdict_words(verification.verdict)},
+              {"message", text_of(verification.verdict).words},
               {"checks", checks},
               {"warnings", verification.warnings},
               {"rounds", rounds}});
@@ -79,7 +69,7 @@ void print_verification_json(const release::Verification& verification, int roun
 
 int print_not_checked(const std::string& message, bool as_json) {
   if (as_json) {
-    print_json({{"status", verdict_name(Verdict::not_checked)},
+    print_json({{"status", text_of(Verdict::not_checked).name},
                 {"exit_status", status_not_checked},
                 {"message", message},
                 {"checks", json::array()},
