@@ -198,6 +198,7 @@ CheckResult check_package(const std::string& address, const Fetched& fetched,
     return fail("the served descriptor's URL is no http:// address: " + utf8(address));
   const std::string kind = archive_kind(address);
   if (kind.empty()) return fail("the served descriptor's URL names neither a zip nor a rar archive: " + utf8(address));
+  if (fetched.last.fault == HttpFault::bad_url) return fail("the served descriptor's URL is no address a client can ask: " + utf8(address));
   if (!reached(fetched, result)) return result;
   const HttpAnswer& answer = fetched.last.answer;
   const std::string where = fetched.last_url + ": ";

@@ -91,7 +91,7 @@ void ProgressLine::show(std::uint64_t done, std::uint64_t total) {
 }
 
 ProgressLine::~ProgressLine() {
-  if (shown_) print_err("\r\x1b[K");  // the line goes, leaving the checks' lines alone
+  if (shown_) print_err("\r" + std::string(40, ' ') + "\r");  // the line goes; the checks' lines follow
 }
 
 }  // namespace cli

@@ -9,11 +9,15 @@
 namespace runtime {
 namespace {
 
+// Headers without end are no answer: reading them stops here.
+constexpr std::size_t max_header_bytes = 1 << 20;
+
 struct Transfer {
   const HttpGet* request;
   CURL* curl;
   HttpAnswer answer;
   bool stopped = false;  // reading stopped on purpose: the answer is cut, not broken
+  std::size_t header_bytes = 0;
 };
 
 std::string trimmed(std::string_view text) {
@@ -26,6 +30,8 @@ std::string trimmed(std::string_view text) {
 std::size_t on_header(char* data, std::size_t size, std::size_t count, void* user) {
   auto& transfer = *static_cast<Transfer*>(user);
   const std::string_view line(data, size * count);
+  transfer.header_bytes += line.size();
+  if (transfer.header_bytes > max_header_bytes) return 0;  // ends the transfer as broken
   if (line.starts_with("HTTP/")) {
     transfer.answer.headers.clear();  // an interim answer (100 Continue) gave way to the real one
   } else if (const auto colon = line.find(':'); colon != std::string_view::npos) {

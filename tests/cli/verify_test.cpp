@@ -71,6 +71,7 @@ TEST_F(Verify, EachKindOfAnswerGivesItsVerdict) {
       {"a byte-order mark added", "bom/Update.txt", ok, {}, 3, {"a UTF-8 byte-order mark"}},
       {"a redirect loop", "loop/Update.txt", ok, {}, 3, {"one more redirect after 5"}},
       {"an endless body", "endless/Update.txt", ok, {}, 3, {"larger than 1 MB"}},
+      {"endless headers", "endless-headers/Update.txt", ok, {}, 3, {"the connection broke"}},
       {"a reset connection", "reset/Update.txt", ok, {}, 3, {"the connection broke"}},
       {"no HTTP answer", "garbage/Update.txt", ok, {}, 3, {"no HTTP answer"}},
       {"a refused connection", "refused", ok, {}, 1, {"refused", "the live release could not be checked"}},

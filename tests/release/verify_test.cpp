@@ -144,6 +144,7 @@ const std::vector<Row>& rows() {
       {"an address of no archive", C::package, answer(200, zip_bytes), failed, {"neither a zip nor a rar archive"}, 0, false, false, "http://example.com/a.7z"},
       {"an address of another scheme", C::package, answer(200, zip_bytes), failed, {"no http:// address"}, 0, false, false, "ftp://example.com/a.zip"},
       {"no answer in time", C::package, fault(HttpFault::timeout), not_made, {"within the timeout"}},
+      {"an address no client can ask", C::package, fault(HttpFault::bad_url), failed, {"no address a client can ask"}, 0, false, false, "http://exa mple.com/a.zip"},
       {"equal to the local package", C::package, answer(200, zip_bytes), ok, {"8 bytes, SHA-256 aa11, equal to sales.zip"},
        0, false, false, package_address, sales_zip, release::PackageDigest{8, "aa11"}},
       {"shorter than the local package", C::package, answer(200, zip_bytes), failed, {"7 bytes, sales.zip has 8"},

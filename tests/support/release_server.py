@@ -13,6 +13,7 @@ chooses how (the rest names the file):
   /login/NAME            a login page, 200, text/html
   /login-plain/NAME      the same page sent as text/plain
   /huge/NAME             2 MiB of text;  /endless/NAME: text without end
+  /endless-headers/NAME  headers without end
   /silent/NAME           the request is read, and never answered
   /reset/NAME            the connection is reset
   /garbage/NAME          bytes that are no HTTP answer
@@ -105,6 +106,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.end_headers()
             while True:
                 self.wfile.write(b"[Update]\r\n" * 4096)
+        elif scenario == "endless-headers":
+            self.send_response(200)
+            while True:
+                self.send_header("X-Padding", "x" * 1000)
+                self.flush_headers()
         elif scenario == "silent":
             time.sleep(3600)
         elif scenario == "reset":
