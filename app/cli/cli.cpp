@@ -4,6 +4,7 @@
 #include "app/cli/request.h"
 #include "app/cli/terminal.h"
 #include "app/cli/values.h"
+#include "app/cli/verify.h"
 #include "release/generate.h"
 #include "release/prefill.h"
 
@@ -37,6 +38,7 @@ int run(const std::vector<std::string>& arguments) {
     print_err("kestrel-cli: -C " + request.directory + ": " + error + "\n");
     return status_refused;
   }
+  if (request.command == Command::verify) return verify(request);
   release::Values values = release::prefill();
   if (request.command == Command::show) {
     print_values(values, request.json);

@@ -1,11 +1,16 @@
 #pragma once
 // What kestrel-cli prints: the values for show, the outcome of generate, as
 // text in the terminal's encoding or as one JSON object.
+#include <nlohmann/json.hpp>
+
 #include "app/cli/values.h"
 #include "release/fields.h"
 #include "release/generate.h"
 
 namespace cli {
+
+// One JSON object, UTF-8 (a byte that is none replaced), indented by two.
+void print_json(const nlohmann::ordered_json& object);
 
 void print_values(const release::Values& values, bool json);
 
