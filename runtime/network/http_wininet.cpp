@@ -48,7 +48,7 @@ const ErrorMeaning error_meanings[] = {
     {ERROR_INTERNET_INVALID_CA, HttpFault::connect, "the server's certificate is not trusted"},
     {ERROR_INTERNET_SEC_CERT_REVOKED, HttpFault::connect, "the server's certificate is revoked"},
     {ERROR_INTERNET_SECURITY_CHANNEL_ERROR, HttpFault::connect, "no secure connection could be made"},
-    {ERROR_INTERNET_TIMEOUT, HttpFault::timeout, "no answer within the timeout"},
+    {ERROR_INTERNET_TIMEOUT, HttpFault::timeout, "no whole answer within the timeout"},
     {ERROR_INTERNET_CONNECTION_RESET, HttpFault::broken, "the connection was reset"},
     {ERROR_INTERNET_CONNECTION_ABORTED, HttpFault::broken, "the connection was closed"},
     {ERROR_HTTP_INVALID_SERVER_RESPONSE, HttpFault::broken, "the server's answer is no HTTP answer"},
