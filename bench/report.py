@@ -9,6 +9,7 @@ import statistics
 import sys
 
 from report_text import START_LIMIT, MEMORY_LIMIT, TARGET_PLATFORM, analysis_lines, fidelity_rows
+from report_verify import verify_section
 from report_windows import add_windows_analysis, windows_startup_section
 
 SIZE_NAMES = {1024: "1 KB", 10240: "10 KB", 102400: "100 KB", 1048576: "1 MB", 10485760: "10 MB"}
@@ -368,6 +369,7 @@ class Report:
         self.batch_section()
         self.generate_section()
         self.cli_section()
+        verify_section(self)
         self.peer_section()
         self.startup_section()
         windows_startup_section(self)

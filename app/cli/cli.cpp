@@ -5,6 +5,7 @@
 #include "app/cli/request.h"
 #include "app/cli/terminal.h"
 #include "app/cli/values.h"
+#include "app/cli/verify.h"
 #include "release/generate.h"
 #include "release/prefill.h"
 
@@ -38,6 +39,7 @@ int run(const std::vector<std::string>& arguments) {
     print_err("kestrel-cli: -C " + request.directory + ": " + error + "\n");
     return status_refused;
   }
+  if (request.command == Command::verify) return verify(request);
   // Said before anything is written, of the files as the publisher left them.
   const Warnings warnings = file_warnings();
   for (const std::string& warning : warnings) print_err("kestrel-cli: warning: " + warning + "\n");

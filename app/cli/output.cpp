@@ -17,10 +17,6 @@ std::string utf8(const std::string& gbk) { return runtime::utf8_from_gbk(gbk).te
 
 std::string first_line(const std::string& text) { return text.substr(0, text.find_first_of("\r\n")); }
 
-void print_json(const json& object) {
-  print_out_bytes(object.dump(2, ' ', false, json::error_handler_t::replace) + "\n");
-}
-
 const char* status_name(Outcome::Status status, bool dry_run) {
   switch (status) {
     case Outcome::Status::check_failed: return "check_failed";
@@ -56,6 +52,10 @@ json files_json(const Outcome& outcome) {
 }
 
 }  // namespace
+
+void print_json(const nlohmann::ordered_json& object) {
+  print_out_bytes(object.dump(2, ' ', false, json::error_handler_t::replace) + "\n");
+}
 
 void print_values(const release::Values& values, bool as_json, const Warnings& warnings) {
   json object = json::object();

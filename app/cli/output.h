@@ -2,12 +2,17 @@
 // What kestrel-cli prints: the values for show, the outcome of generate, as
 // text in the terminal's encoding or as one JSON object, which also lists
 // the warnings about the files (on standard error already).
+#include <nlohmann/json.hpp>
+
 #include "app/cli/file_warnings.h"
 #include "app/cli/values.h"
 #include "release/fields.h"
 #include "release/generate.h"
 
 namespace cli {
+
+// One JSON object, UTF-8 (a byte that is none replaced), indented by two.
+void print_json(const nlohmann::ordered_json& object);
 
 void print_values(const release::Values& values, bool json, const Warnings& warnings);
 

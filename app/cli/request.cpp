@@ -20,7 +20,9 @@ const char* const description =
     "Prepares UpdateConfig.ini and Update.txt as the Kestrel form does, without a window.\n"
     "Starts from what the form would show on open in the directory, applies the options given,\n"
     "runs the same checks and writes the same files. Fields marked * are required.\n"
-    "Exit status: 0 written, 1 a file could not be written, 2 a check failed or the command line is wrong.";
+    "Exit status: 0 written, 1 a file could not be written, 2 a check failed or the command line is wrong.\n"
+    "verify checks the live release against both files; its exit status: 0 every check passed,\n"
+    "3 a check failed, 1 the check could not be made, 2 the command line is wrong.";
 
 }  // namespace
 
@@ -38,7 +40,17 @@ Parsed parse_command_line(const std::vector<std::string>& arguments) {
 
   CLI::App* show = app.add_subcommand("show", "Print the values the form would show on open");
   CLI::App* generate = app.add_subcommand("generate", "Check the values and write both files");
-  for (CLI::App* command : {show, generate}) {
+  CLI::App* verify = app.add_subcommand(
+      "verify", "Check the release the web server serves against UpdateConfig.ini and Update.txt; writes nothing");
+  verify->add_option("--package", request.package_file, "The package as uploaded: the served one must equal it")
+      ->type_name("FILE");
+  verify->add_option("--timeout", request.timeout_seconds, "Bound each request to SECONDS (default 10)")
+      ->type_name("SECONDS")
+      ->check(CLI::Range(0.001, 86400.0));  // a day at most: longer is no bound
+  verify->add_option("--wait", request.wait_seconds, "Repeat the checks every few seconds until they pass or SECONDS are up")
+      ->type_name("SECONDS")
+      ->check(CLI::Range(0.0, 604800.0));
+  for (CLI::App* command : {show, generate, verify}) {
     command->fallthrough();
     command->footer("Also: -C DIR and --json (kestrel-cli --help).");
   }
@@ -83,7 +95,7 @@ Parsed parse_command_line(const std::vector<std::string>& arguments) {
     print_err(err.str());
     return {std::nullopt, code == 0 ? status_written : status_refused};
   }
-  request.command = show->parsed() ? Command::show : Command::generate;
+  request.command = show->parsed() ? Command::show : verify->parsed() ? Command::verify : Command::generate;
   // Only the options that were given replace what the form would show.
   for (const auto& [id, option] : field_options) {
     if (option->count() > 0) request.given[id] = field_values[id];

@@ -10,7 +10,7 @@
 
 namespace cli {
 
-enum class Command { show, generate };
+enum class Command { show, generate, verify };
 
 struct Request {
   Command command = Command::show;
@@ -21,6 +21,10 @@ struct Request {
   std::optional<std::string> note_file;
   std::optional<std::string> password_env;
   bool password_stdin = false;
+  // verify's
+  std::optional<std::string> package_file;
+  double timeout_seconds = 10;
+  double wait_seconds = 0;  // 0: one round
 };
 
 // The options that give the note and the password other than as a value.
@@ -36,6 +40,9 @@ std::string option_prefix(const release::Field& field, const std::string& option
 inline constexpr int status_written = 0;
 inline constexpr int status_not_written = 1;
 inline constexpr int status_refused = 2;  // a check failed, or the command line is wrong
+// verify's: 0 every check passed, 2 the command line is wrong, and
+inline constexpr int status_not_checked = 1;      // the check could not be made
+inline constexpr int status_release_broken = 3;   // the live release differs or is broken
 
 // Parses the command line (program name first). On --help or a mistake it
 // prints what it has to say and gives the exit status instead.

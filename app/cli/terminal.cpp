@@ -145,7 +145,10 @@ std::optional<std::string> read_standard_input() {
 #endif
 }
 
-std::optional<std::string> read_file(const std::string& path, std::string& error) {
+namespace {
+
+// Opens a file for reading its bytes; false (and `error` set) when it cannot.
+bool open_file(const std::string& path, std::ifstream& in, std::string& error) {
 #ifdef _WIN32
   const std::filesystem::path file(wide_text(path));
 #else
@@ -154,23 +157,56 @@ std::optional<std::string> read_file(const std::string& path, std::string& error
   std::error_code code;
   if (std::filesystem::is_directory(file, code)) {
     error = "it is a directory";
-    return std::nullopt;
+    return false;
   }
-  std::ifstream in(file, std::ios::binary);
+  in.open(file, std::ios::binary);
   if (!in) {
 #ifdef _WIN32
     error = system_error_text(GetLastError());
 #else
     error = std::strerror(errno);
 #endif
-    return std::nullopt;
+    return false;
   }
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::string> read_file(const std::string& path, std::string& error) {
+  std::ifstream in;
+  if (!open_file(path, in, error)) return std::nullopt;
   std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   if (in.bad()) {
     error = "it cannot be read";
     return std::nullopt;
   }
   return bytes;
+}
+
+bool read_file_pieces(const std::string& path, const std::function<void(std::string_view)>& piece,
+                      std::string& error) {
+  std::ifstream in;
+  if (!open_file(path, in, error)) return false;
+  std::string buffer(1 << 16, '\0');
+  while (in) {
+    in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    if (in.gcount() > 0) piece(std::string_view(buffer.data(), static_cast<std::size_t>(in.gcount())));
+  }
+  if (in.bad()) {
+    error = "it cannot be read";
+    return false;
+  }
+  return true;
+}
+
+bool error_is_terminal() {
+#ifdef _WIN32
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+#else
+  return ::isatty(2) == 1;
+#endif
 }
 
 bool change_directory(const std::string& path, std::string& error) {

@@ -3,6 +3,7 @@
 // in and go out in the terminal's encoding (UTF-8 on Linux; on Windows the
 // wide command line and environment, and the console's code page), and are
 // GBK inside. Every text parameter here is UTF-8.
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,6 +29,14 @@ std::optional<std::string> read_standard_input();
 
 // The bytes of a file; none (and `error` set) when it cannot be read.
 std::optional<std::string> read_file(const std::string& path, std::string& error);
+
+// Gives a file's bytes to `piece` a piece at a time, so that memory stays
+// the same whatever its size; false (and `error` set) when it cannot be read.
+bool read_file_pieces(const std::string& path, const std::function<void(std::string_view)>& piece,
+                      std::string& error);
+
+// True when standard error is a terminal (not a pipe or a file).
+bool error_is_terminal();
 
 // Makes `path` the working directory; false (and `error` set) when it fails.
 bool change_directory(const std::string& path, std::string& error);

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# The Debian package as a user gets it. scripts/package builds it from a build
-# tree; dpkg-deb shows its name, fields, dependencies and files;
-# desktop-file-validate checks its desktop entry. Unpacked into a throw-away
+# The Debian packages as a user gets them. scripts/package builds them from a
+# build tree; dpkg-deb shows their names, fields, dependencies and files.
+# kestrel-cli, unpacked alone, must need no Qt (by its dependencies and the
+# libraries it loads) and run without a display. desktop-file-validate checks
+# kestrel's desktop entry. Unpacked into a throw-away
 # root, the installed kestrel is started the way the desktop entry starts it,
 # on a product's folder and from the menu, under Qt's offscreen platform. Qt's
 # own painting trace (the program reads no option or variable of its own)
@@ -19,21 +21,50 @@ failures=0
 fail() { echo "package test: $*" >&2; failures=$((failures + 1)); }
 
 version="$(sed -n 's/^project(kestrel VERSION \([0-9.]*\) .*/\1/p' "$root_dir/CMakeLists.txt")"
-deb="$(bash "$root_dir/scripts/package" "$build_dir" "$work/dist" | tail -n 1)"
-[ "$(basename "$deb")" = "kestrel_${version}_amd64.deb" ] || fail "the package is named $(basename "$deb")"
-for check in "Package kestrel" "Version $version" "Architecture amd64"; do
-  [ "$(dpkg-deb -f "$deb" "${check% *}")" = "${check#* }" ] || fail "${check% *} is not ${check#* }"
+debs="$(bash "$root_dir/scripts/package" "$build_dir" "$work/dist" | tail -n 2)"
+cli_deb="$(head -n 1 <<<"$debs")"
+deb="$(tail -n 1 <<<"$debs")"
+for package in kestrel-cli:"$cli_deb" kestrel:"$deb"; do
+  name="${package%%:*}" file="${package#*:}"
+  [ "$(basename "$file")" = "${name}_${version}_amd64.deb" ] || fail "the package $name is named $(basename "$file")"
+  for check in "Package $name" "Version $version" "Architecture amd64"; do
+    [ "$(dpkg-deb -f "$file" "${check% *}")" = "${check#* }" ] || fail "$name: ${check% *} is not ${check#* }"
+  done
 done
 dependencies="$(dpkg-deb -f "$deb" Depends | tr ',' '\n' | sed 's/^ *//; s/[ (].*//')"
 depends_on() { grep -qx "$1" <<<"$dependencies"; }
 for package in qt6-qpa-plugins fonts-arphic-uming; do depends_on "$package" || fail "no dependency on $package"; done
+dpkg-deb -f "$deb" Depends | tr ',' '\n' | grep -qx " *kestrel-cli (= $version)" ||
+  fail "kestrel does not depend on kestrel-cli $version"
 
-# kestrel-cli is built in every configuration, so the package always has it.
-expected=(/usr/bin/kestrel /usr/bin/kestrel-cli /usr/share/applications/kestrel.desktop
+# kestrel-cli comes in its own package; kestrel brings it in by its dependency.
+expected=(/usr/bin/kestrel /usr/share/applications/kestrel.desktop
   /usr/share/doc/kestrel/README.md /usr/share/icons/hicolor/scalable/apps/kestrel.svg)
 for size in 16 24 32 48 64 128 256; do expected+=("/usr/share/icons/hicolor/${size}x${size}/apps/kestrel.png"); done
 dpkg-deb -c "$deb" | awk '{print substr($6, 2)}' >"$work/contents"
 for path in "${expected[@]}"; do grep -qx "$path" "$work/contents" || fail "$path is not in the package"; done
+! grep -qx /usr/bin/kestrel-cli "$work/contents" || fail "kestrel ships /usr/bin/kestrel-cli itself"
+dpkg-deb -c "$cli_deb" | awk '{print substr($6, 2)}' | grep -v '/$' | sort >"$work/cli-contents"
+printf '%s\n' /usr/bin/kestrel-cli /usr/share/doc/kestrel-cli/README.md | diff -u - "$work/cli-contents" ||
+  fail "kestrel-cli holds other files"
+
+# kestrel-cli alone: no Qt among its dependencies or the libraries it loads,
+# and it runs its help and a dry run without a display.
+cli_dependencies="$(dpkg-deb -f "$cli_deb" Depends)"
+! grep -Eiq 'qt|fonts|libx' <<<"$cli_dependencies" || fail "kestrel-cli depends on $cli_dependencies"
+dpkg-deb -x "$cli_deb" "$work/cli-root"
+cli="$work/cli-root/usr/bin/kestrel-cli"
+libraries="$(ldd "$cli")"
+! grep -Eiq 'qt|libx|not found' <<<"$libraries" || fail "kestrel-cli loads: $(grep -Ei 'qt|libx|not found' <<<"$libraries" | xargs)"
+mkdir -p "$work/release"
+without_display=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM)
+"${without_display[@]}" "$cli" --help | grep -q verify || fail "kestrel-cli --help does not name verify"
+(cd "$work/release" && "${without_display[@]}" "$cli" generate --dry-run --update-url http://example.com/u/Update.txt \
+  --program Sales.exe --program-version 1.5 --latest-version 1.6 --date 2024-03-02 \
+  --package-url http://example.com/u/sales.zip --note "Report printing fixed" | grep -q 'Version=1.6') ||
+  fail "kestrel-cli generate --dry-run did not print the new descriptor"
+[ -z "$(ls -A "$work/release")" ] || fail "kestrel-cli generate --dry-run wrote $(ls -A "$work/release")"
+
 dpkg-deb -x "$deb" "$work/root"
 installed="$work/root/usr"
 
@@ -100,4 +131,4 @@ start_in "$product" "$product"
 start_in "$work/home" ""
 
 [ "$failures" -eq 0 ] || { echo "package test: $failures failures" >&2; exit 1; }
-echo "package test: $(basename "$deb") passed"
+echo "package test: $(basename "$cli_deb") and $(basename "$deb") passed"

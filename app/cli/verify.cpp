@@ -1,0 +1,83 @@
+#include "app/cli/verify.h"
+
+#include <chrono>
+#include <thread>
+
+#include "app/cli/terminal.h"
+#include "app/cli/verify_output.h"
+#include "files/client_config.h"
+#include "files/update_descriptor.h"
+#include "release/prefill.h"
+#include "runtime/files/sha256.h"
+
+namespace cli {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A cache in front of the server needs minutes, not moments: a round every few seconds.
+constexpr std::chrono::seconds round_interval{5};
+
+std::chrono::milliseconds milliseconds(double seconds) {
+  return std::chrono::milliseconds(static_cast<long long>(seconds * 1000));
+}
+
+// Why the local files cannot be checked against, or "".
+std::string local_files_problem(const release::Values& values) {
+  std::string error;
+  for (const char* name : {files::client_config_file, files::update_descriptor_file}) {
+    if (!read_file(name, error)) return std::string(name) + ": " + error;
+  }
+  if (values[release::FieldId::update_url].text.empty())
+    return std::string(files::client_config_file) + " names no descriptor address ([Update] URL)";
+  return {};
+}
+
+std::optional<release::LocalPackage> local_package(const std::string& path, std::string& error) {
+  release::LocalPackage package{path, {}};
+  runtime::Sha256 sha256;
+  if (!read_file_pieces(path, [&](std::string_view piece) {
+        sha256.add(piece);
+        package.digest.size += piece.size();
+      }, error))
+    return std::nullopt;
+  package.digest.sha256 = sha256.hex();
+  return package;
+}
+
+}  // namespace
+
+int verify(const Request& request) {
+  const release::Values values = release::prefill();
+  if (const std::string problem = local_files_problem(values); !problem.empty())
+    return print_not_checked(problem, request.json);
+  release::VerifyOptions options;
+  options.timeout = milliseconds(request.timeout_seconds);
+  if (request.package_file) {
+    std::string error;
+    options.package = local_package(*request.package_file, error);
+    if (!options.package) return print_not_checked("--package " + *request.package_file + ": " + error, request.json);
+  }
+
+  const Clock::time_point deadline = Clock::now() + milliseconds(request.wait_seconds);
+  const bool rounds_shown = request.wait_seconds > 0;
+  for (int round = 1;; ++round) {
+    release::Verification verification;
+    {
+      ProgressLine progress;
+      if (request.package_file && error_is_terminal())
+        options.progress = [&](std::uint64_t done, std::uint64_t total) { progress.show(done, total); };
+      verification = release::verify_release(values, options);
+    }
+    const auto left = deadline - Clock::now();
+    const bool last = verification.verdict == release::Verdict::passed || left <= Clock::duration::zero();
+    if (!request.json) print_round(verification, rounds_shown ? round : 0);
+    if (last) {
+      if (request.json) print_verification_json(verification, round);
+      return verify_exit_status(verification.verdict);
+    }
+    std::this_thread::sleep_for(std::min<Clock::duration>(round_interval, left));
+  }
+}
+
+}  // namespace cli

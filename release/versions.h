@@ -1,0 +1,18 @@
+#pragma once
+// Versions compared as the client compares them: as decimal numbers, so
+// that 1.10 is less than 1.9.
+#include <optional>
+#include <string>
+
+namespace release {
+
+// -1, 0 or 1 as `a` is less than, equal to or greater than `b`, both GBK
+// texts of numbers (blanks around them ignored); none when either is no number.
+std::optional<int> compare_versions(const std::string& a, const std::string& b);
+
+// The warning, UTF-8, when the served newest version is not greater than
+// the installed one (or either is no number): clients of that installation
+// may then not see the update. None when it is greater.
+std::optional<std::string> versions_warning(const std::string& installed, const std::string& newest);
+
+}  // namespace release

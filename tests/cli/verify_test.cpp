@@ -1,0 +1,141 @@
+// kestrel-cli verify against a real web server on 127.0.0.1 that the test
+// starts (tests/support/release_server.py): each kind of answer, good and
+// bad, gives its verdict and exit status, within the timeout.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "cli_run.h"
+#include "support/release_server_process.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using Args = std::vector<std::string>;
+using test_support::write_bytes;
+
+const std::string zip_package("PK\x03\x04 the package of release 1.10", 33);
+const std::string other_zip_package("PK\x03\x04 the package of release 1.09", 33);
+
+class Verify : public ::testing::Test {
+ protected:
+  test_support::TempWorkingDir dir;
+  test_support::ReleaseServer server{dir.path()};
+
+  Verify() {
+    write_bytes("sales.zip", zip_package);
+    write_bytes("other.zip", other_zip_package);
+    write_bytes("fake.zip", std::string("Rar!\x1a\x07\x00 a rar archive", 21));
+  }
+
+  // The local files of release 1.10 for clients of 1.9, the descriptor at
+  // `descriptor`, the package at `package` (paths on the server); and the
+  // copy a cache kept from the release before, Old.txt.
+  void release(const std::string& descriptor_url, const std::string& package) {
+    const CliResult made = run_cli({"generate", "--update-url", descriptor_url, "--program", "Sales.exe",
+                                    "--program-version", "1.9", "--latest-version", "1.10", "--date", "2024-03-02",
+                                    "--package-url", server.url(package), "--note", "Report printing fixed"});
+    ASSERT_EQ(made.status, 0) << made.err;
+    write_bytes("Old.txt", "[Update]\r\nVersion=1.09\r\nDate=2024-03-02\r\nURL=" + server.url(package) +
+                               "\r\nNote=Report printing fixed\r\n");
+  }
+};
+
+struct Case {
+  const char* what;
+  std::string descriptor;  // its path on the server; "refused" for the port that refuses
+  std::string package;
+  Args more;
+  int status;
+  std::vector<std::string> seen;  // each in what it printed
+};
+
+TEST_F(Verify, EachKindOfAnswerGivesItsVerdict) {
+  const std::string ok = "release/sales.zip";
+  const std::vector<Case> cases = {
+      {"the correct release", "release/Update.txt", ok, {"--package", "sales.zip"}, 0,
+       {"ok   descriptor: " + server.url("release/Update.txt") + ": 200", "ok   descriptor matches",
+        "ok   package: " + server.url(ok) + ": a zip archive of 33 bytes, SHA-256 ", "equal to sales.zip",
+        "warning: the served newest version 1.10 is less than the installed version 1.9",
+        "the clients will receive this release"}},
+      {"moved for good", "moved/Update.txt", ok, {}, 0,
+       {"redirect: " + server.url("moved/Update.txt") + " -> 301 -> " + server.url("release/Update.txt")}},
+      {"a stale descriptor", "stale/Old.txt", ok, {}, 3,
+       {"FAIL descriptor matches: Version: served 1.09, local Update.txt 1.10", "cache header Age: 3600",
+        "cache header Cache-Control: public, max-age=86400", "cache header ETag: \"old-release\"",
+        "cache header Last-Modified: ", "cache header Expires: "}},
+      {"no descriptor uploaded", "missing/Update.txt", ok, {}, 3, {"FAIL descriptor: ", "answered 404, not 200"}},
+      {"a login page with 200", "login/Update.txt", ok, {}, 3, {"an HTML page (Content-Type: text/html"}},
+      {"a byte-order mark added", "bom/Update.txt", ok, {}, 3, {"a UTF-8 byte-order mark"}},
+      {"a redirect loop", "loop/Update.txt", ok, {}, 3, {"one more redirect after 5"}},
+      {"an endless body", "endless/Update.txt", ok, {}, 3, {"larger than 1 MB"}},
+      {"endless headers", "endless-headers/Update.txt", ok, {}, 3, {"the connection broke"}},
+      {"a reset connection", "reset/Update.txt", ok, {}, 3, {"the connection broke"}},
+      {"no HTTP answer", "garbage/Update.txt", ok, {}, 3, {"no HTTP answer"}},
+      {"a refused connection", "refused", ok, {}, 1, {"refused", "the live release could not be checked"}},
+      {"a server that never answers", "silent/Update.txt", ok, {"--timeout", "1"}, 1, {"no whole answer within the timeout"}},
+      {"no package uploaded", "release/Update.txt", "missing/sales.zip", {}, 3, {"FAIL package: ", "answered 404"}},
+      {"a rar behind a zip address", "release/Update.txt", "release/fake.zip", {}, 3,
+       {"not those of a zip archive: 52 61 72 21 1a 07 00 20 (a rar archive)"}},
+      {"another package uploaded", "release/Update.txt", ok, {"--package", "other.zip"}, 3,
+       {"FAIL package: ", "other.zip has "}},
+      {"a package without end", "release/Update.txt", "endless/sales.zip", {"--package", "sales.zip"}, 3,
+       {"FAIL package: "}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    release(c.descriptor == "refused" ? server.refused_url("Update.txt") : server.url(c.descriptor), c.package);
+    Args args = {"verify"};
+    args.insert(args.end(), c.more.begin(), c.more.end());
+    const CliResult run = run_cli(args);
+    EXPECT_EQ(run.status, c.status) << run.out << run.err;
+    for (const std::string& piece : c.seen) EXPECT_NE(run.out.find(piece), std::string::npos) << piece << "\n" << run.out;
+  }
+}
+
+TEST_F(Verify, JsonGivesEachCheckAndTheWarnings) {
+  release(server.url("stale/Old.txt"), "release/sales.zip");
+  const CliResult run = run_cli({"verify", "--json"});
+  EXPECT_EQ(run.status, 3);
+  const nlohmann::json object = nlohmann::json::parse(run.bytes_out);
+  EXPECT_EQ(object["status"], "failed");
+  EXPECT_EQ(object["exit_status"], 3);
+  ASSERT_EQ(object["checks"].size(), 3u);
+  EXPECT_EQ(object["checks"][0]["name"], "descriptor");
+  EXPECT_EQ(object["checks"][0]["ok"], true);
+  EXPECT_EQ(object["checks"][1]["name"], "descriptor matches");
+  EXPECT_EQ(object["checks"][1]["ok"], false);
+  EXPECT_EQ(object["checks"][1]["details"].get<std::string>().substr(0, 44),
+            "Version: served 1.09, local Update.txt 1.10\n");
+  EXPECT_EQ(object["checks"][2]["name"], "package");
+  ASSERT_EQ(object["warnings"].size(), 1u);
+  EXPECT_EQ(object["warnings"][0].get<std::string>().substr(0, 40), "the served newest version 1.09 is less t");
+}
+
+// A cache that catches up after the first round: --wait repeats until it passes.
+TEST_F(Verify, WaitRepeatsUntilTheChecksPass) {
+  release(server.url("catching-up/1/Update.txt"), "release/sales.zip");
+  const CliResult run = run_cli({"verify", "--wait", "60"});
+  EXPECT_EQ(run.status, 0) << run.out;
+  const auto second = run.out.find("round 2:\n");
+  ASSERT_NE(second, std::string::npos) << run.out;
+  EXPECT_NE(run.out.substr(0, second).find("FAIL descriptor matches: Version: served 1.09"), std::string::npos);
+  EXPECT_NE(run.out.substr(second).find("ok   descriptor matches"), std::string::npos);
+  EXPECT_EQ(run.out.find("round 3:"), std::string::npos);
+}
+
+TEST_F(Verify, WithoutTheLocalFilesNothingIsChecked) {
+  const CliResult run = run_cli({"verify"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "kestrel-cli: UpdateConfig.ini: No such file or directory\n");
+  release(server.url("release/Update.txt"), "release/sales.zip");
+  const CliResult no_package = run_cli({"verify", "--package", "sales.rar"});
+  EXPECT_EQ(no_package.status, 1);
+  EXPECT_EQ(no_package.err, "kestrel-cli: --package sales.rar: No such file or directory\n");
+  EXPECT_EQ(run_cli({"verify", "--timeout", "0"}).status, 2);
+  EXPECT_EQ(run_cli({"verify", "--wait", "soon"}).status, 2);
+}
+
+}  // namespace

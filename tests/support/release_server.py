@@ -1,0 +1,150 @@
+#!/usr/bin/env python3
+"""A web server on 127.0.0.1 for checking kestrel-cli verify against good
+and bad answers. It serves the files of ROOT; the first part of the path
+chooses how (the rest names the file):
+
+  /release/NAME          NAME as it is
+  /stale/NAME            NAME with the cache headers of a cache's stale copy
+  /catching-up/N/NAME    Old.txt for the first N requests of that path, then NAME
+  /bom/NAME              NAME behind a UTF-8 byte-order mark
+  /moved/NAME            301 to /release/NAME;  /to-https/NAME: 301 to https
+  /loop/NAME             302 to itself, for ever
+  /missing/NAME          404
+  /login/NAME            a login page, 200, text/html
+  /login-plain/NAME      the same page sent as text/plain
+  /huge/NAME             2 MiB of text;  /endless/NAME: text without end
+  /endless-headers/NAME  headers without end
+  /silent/NAME           the request is read, and never answered
+  /reset/NAME            the connection is reset
+  /garbage/NAME          bytes that are no HTTP answer
+
+It prints "PORT REFUSED_PORT" on one line: the port it listens on, and a
+port held but not listened on, where connections are refused. It ends by
+itself after --lifetime seconds."""
+import argparse
+import http.server
+import os
+import socket
+import struct
+import sys
+import threading
+import time
+
+LOGIN_PAGE = (b"<!DOCTYPE html>\n<html><head><title>Sign in</title></head>"
+              b"<body><form>User <input name=u></form></body></html>\n")
+CACHE_HEADERS = [("Age", "3600"), ("Cache-Control", "public, max-age=86400"),
+                 ("Expires", "Thu, 01 Jan 2026 00:00:00 GMT"),
+                 ("Last-Modified", "Mon, 01 Jan 2024 00:00:00 GMT"), ("ETag", '"old-release"')]
+CONTENT_TYPES = {".txt": "text/plain", ".zip": "application/zip", ".rar": "application/vnd.rar"}
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    root = "."
+    requests_seen = {}
+    lock = threading.Lock()
+
+    def log_message(self, *args):
+        pass
+
+    def send(self, status, body, content_type="text/plain", headers=()):
+        self.send_response(status)
+        self.send_header("Content-Type", content_type)
+        self.send_header("Content-Length", str(len(body)))
+        for name, value in headers:
+            self.send_header(name, value)
+        self.end_headers()
+        self.wfile.write(body)
+
+    def file(self, name):
+        with open(os.path.join(self.root, os.path.basename(name)), "rb") as f:
+            return f.read()
+
+    def serve_file(self, name, prefix=b"", headers=()):
+        try:
+            body = self.file(name)
+        except OSError:
+            return self.send(404, b"not found\n")
+        content_type = CONTENT_TYPES.get(os.path.splitext(name)[1].lower(), "application/octet-stream")
+        self.send(200, prefix + body, content_type, headers)
+
+    def redirect(self, status, location):
+        self.send_response(status)
+        self.send_header("Location", location)
+        self.send_header("Content-Length", "0")
+        self.end_headers()
+
+    def do_GET(self):
+        scenario, _, name = self.path.lstrip("/").partition("/")
+        if scenario == "release":
+            self.serve_file(name)
+        elif scenario == "stale":
+            self.serve_file(name, headers=CACHE_HEADERS)
+        elif scenario == "catching-up":
+            count, _, name = name.partition("/")
+            with self.lock:
+                seen = self.requests_seen.get(self.path, 0)
+                self.requests_seen[self.path] = seen + 1
+            self.serve_file("Old.txt" if seen < int(count) else name)
+        elif scenario == "bom":
+            self.serve_file(name, prefix=b"\xef\xbb\xbf")
+        elif scenario == "moved":
+            self.redirect(301, "/release/" + name)
+        elif scenario == "to-https":
+            self.redirect(301, "https://127.0.0.1:1/" + name)
+        elif scenario == "loop":
+            self.redirect(302, self.path)
+        elif scenario == "missing":
+            self.send(404, b"<html><body>404 Not Found</body></html>\n", "text/html")
+        elif scenario == "login":
+            self.send(200, LOGIN_PAGE, "text/html; charset=utf-8")
+        elif scenario == "login-plain":
+            self.send(200, LOGIN_PAGE)
+        elif scenario == "huge":
+            self.send(200, b"[Update]\r\n" + b"a" * (2 << 20))
+        elif scenario == "endless":
+            self.send_response(200)
+            self.end_headers()
+            while True:
+                self.wfile.write(b"[Update]\r\n" * 4096)
+        elif scenario == "endless-headers":
+            self.send_response(200)
+            while True:
+                self.send_header("X-Padding", "x" * 1000)
+                self.flush_headers()
+        elif scenario == "silent":
+            time.sleep(3600)
+        elif scenario == "reset":
+            self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+            self.connection.close()
+        elif scenario == "garbage":
+            self.wfile.write(b"\x00\x01 this is no HTTP answer \xff\xfe\r\n\r\n")
+        else:
+            self.send(404, b"no such scenario\n")
+
+
+class Server(http.server.ThreadingHTTPServer):
+    daemon_threads = True
+
+    def handle_error(self, request, client_address):
+        pass  # a client that hangs up midway (a cut download, a timeout) is one of the scenarios
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("root", help="the folder whose files are served")
+    parser.add_argument("--lifetime", type=float, default=120, help="seconds until the server ends itself")
+    args = parser.parse_args()
+    Handler.root = args.root
+    server = Server(("127.0.0.1", 0), Handler)
+    refusing = socket.socket()
+    refusing.bind(("127.0.0.1", 0))  # bound, never listening: connections to it are refused
+    print(server.server_address[1], refusing.getsockname()[1], flush=True)
+    threading.Timer(args.lifetime, lambda: os._exit(0)).start()
+    try:
+        server.serve_forever()
+    except KeyboardInterrupt:
+        pass
+
+
+if __name__ == "__main__":
+    sys.exit(main())
