@@ -33,8 +33,7 @@ const char* fault_words(HttpFault fault) {
 bool reached(const Fetched& fetched, CheckResult& result) {
   for (const Hop& hop : fetched.redirects) {
     std::string line = "redirect: " + hop.url + " -> " + std::to_string(hop.status) + " -> " + hop.location;
-    if (!lowered(hop.url).starts_with("https:") && lowered(hop.location).starts_with("https:"))
-      line += " (a change to https; the client asks over http)";
+    if (changes_to_https(hop)) line += " (a change to https; the client asks over http)";
     result.details.push_back(line);
   }
   const runtime::HttpResult& last = fetched.last;
@@ -184,6 +183,15 @@ std::string archive_kind(const std::string& address) {
   return ending == "zip" || ending == "rar" ? ending : std::string();
 }
 
+bool is_web_address(const std::string& address) {
+  const std::string scheme = lowered(address);
+  return scheme.starts_with("http://") || scheme.starts_with("https://");
+}
+
+bool changes_to_https(const Hop& hop) {
+  return !lowered(hop.url).starts_with("https:") && lowered(hop.location).starts_with("https:");
+}
+
 CheckResult check_package(const std::string& address, const Fetched& fetched,
                           const std::optional<LocalPackage>& local,
                           const std::optional<PackageDigest>& served_digest) {
@@ -193,8 +201,7 @@ CheckResult check_package(const std::string& address, const Fetched& fetched,
     result.details.push_back(why);
     return result;
   };
-  const std::string scheme = lowered(address);
-  if (!scheme.starts_with("http://") && !scheme.starts_with("https://"))
+  if (!is_web_address(address))
     return fail("the served descriptor's URL is no http:// address: " + utf8(address));
   const std::string kind = archive_kind(address);
   if (kind.empty()) return fail("the served descriptor's URL names neither a zip nor a rar archive: " + utf8(address));

@@ -76,6 +76,13 @@ CheckResult check_package(const std::string& address, const Fetched& fetched,
 // "zip", "rar", or "" for neither.
 std::string archive_kind(const std::string& address);
 
+// True for an address that begins with http:// or https://, in any letter case.
+bool is_web_address(const std::string& address);
+
+// True for a redirect from http to https, which the client, asking over
+// http, may not follow.
+bool changes_to_https(const Hop& hop);
+
 // The overall verdict: a failed check outweighs one that could not be made.
 enum class Verdict { passed, failed, not_checked };
 Verdict verdict_of(const std::vector<CheckResult>& checks);

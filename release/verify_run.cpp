@@ -2,7 +2,6 @@
 
 #include "release/versions.h"
 #include "runtime/files/sha256.h"
-#include "runtime/text/strings.h"
 
 namespace release {
 namespace {
@@ -21,7 +20,7 @@ std::string scheme_and_host(const std::string& url) {
 
 void add_https_warning(const Fetched& fetched, std::vector<std::string>& warnings) {
   for (const Hop& hop : fetched.redirects) {
-    if (runtime::string_lower(hop.location).starts_with("https:") && !runtime::string_lower(hop.url).starts_with("https:"))
+    if (changes_to_https(hop))
       warnings.push_back(fetched.url + " redirects to https (" + hop.location +
                          "); the client asks over http and may not follow");
   }
@@ -80,8 +79,7 @@ Verification verify_release(const Values& local, const VerifyOptions& options) {
 
     Fetched package{served.URL, {}, served.URL, {}, false};
     std::optional<PackageDigest> served_digest;
-    const std::string scheme = runtime::string_lower(served.URL);
-    if (!archive_kind(served.URL).empty() && (scheme.starts_with("http://") || scheme.starts_with("https://"))) {
+    if (!archive_kind(served.URL).empty() && is_web_address(served.URL)) {
       runtime::Sha256 sha256;
       const std::uint64_t expected = options.package ? options.package->digest.size : 0;
       // Without a local package the first bytes tell the kind; with one, the
