@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include "answers_case.h"
 #include "gbk_case.h"
 #include "input_checks_case.h"
 #include "profile_case.h"
@@ -48,8 +47,6 @@ TEST(FuzzCorpus, ProfileInputsKeepTheirRules) {
 TEST(FuzzCorpus, GbkInputsKeepTheirRules) { replay("gbk", fuzz::run_gbk_case); }
 
 TEST(FuzzCorpus, InputCheckInputsKeepTheirRules) { replay("input_checks", fuzz::run_input_checks_case); }
-
-TEST(FuzzCorpus, AnswerInputsKeepTheirRules) { replay("answers", fuzz::run_answers_case); }
 
 }  // namespace
 }  // namespace robustness

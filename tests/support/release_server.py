@@ -6,13 +6,11 @@ chooses how (the rest names the file):
   /release/NAME          NAME as it is
   /stale/NAME            NAME with the cache headers of a cache's stale copy
   /catching-up/N/NAME    Old.txt for the first N requests of that path, then NAME
-  /bom/NAME              NAME behind a UTF-8 byte-order mark
-  /moved/NAME            301 to /release/NAME;  /to-https/NAME: 301 to https
+  /moved/NAME            301 to /release/NAME
   /loop/NAME             302 to itself, for ever
   /missing/NAME          404
   /login/NAME            a login page, 200, text/html
-  /login-plain/NAME      the same page sent as text/plain
-  /huge/NAME             2 MiB of text;  /endless/NAME: text without end
+  /endless/NAME          text without end
   /endless-headers/NAME  headers without end
   /silent/NAME           the request is read, and never answered
   /reset/NAME            the connection is reset
@@ -59,13 +57,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
         with open(os.path.join(self.root, os.path.basename(name)), "rb") as f:
             return f.read()
 
-    def serve_file(self, name, prefix=b"", headers=()):
+    def serve_file(self, name, headers=()):
         try:
             body = self.file(name)
         except OSError:
             return self.send(404, b"not found\n")
         content_type = CONTENT_TYPES.get(os.path.splitext(name)[1].lower(), "application/octet-stream")
-        self.send(200, prefix + body, content_type, headers)
+        self.send(200, body, content_type, headers)
 
     def redirect(self, status, location):
         self.send_response(status)
@@ -85,22 +83,14 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 seen = self.requests_seen.get(self.path, 0)
                 self.requests_seen[self.path] = seen + 1
             self.serve_file("Old.txt" if seen < int(count) else name)
-        elif scenario == "bom":
-            self.serve_file(name, prefix=b"\xef\xbb\xbf")
         elif scenario == "moved":
             self.redirect(301, "/release/" + name)
-        elif scenario == "to-https":
-            self.redirect(301, "https://127.0.0.1:1/" + name)
         elif scenario == "loop":
             self.redirect(302, self.path)
         elif scenario == "missing":
             self.send(404, b"<html><body>404 Not Found</body></html>\n", "text/html")
         elif scenario == "login":
             self.send(200, LOGIN_PAGE, "text/html; charset=utf-8")
-        elif scenario == "login-plain":
-            self.send(200, LOGIN_PAGE)
-        elif scenario == "huge":
-            self.send(200, b"[Update]\r\n" + b"a" * (2 << 20))
         elif scenario == "endless":
             self.send_response(200)
             self.end_headers()
