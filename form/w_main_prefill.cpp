@@ -8,7 +8,7 @@ namespace form {
 bool w_main::open() {
   const release::Values values = release::prefill();
   for (const release::Field& field : release::fields()) {
-    if (field.prefill.file) field_control(field.id).set_text(values[field.id].text);
+    if (field.prefilled) field_control(field.id).set_text(values[field.id].text);
   }
   return true;
 }

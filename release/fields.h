@@ -32,25 +32,21 @@ enum class FieldId {
 };
 inline constexpr std::size_t field_count = 13;
 
-// Where the form takes a field's value from when it opens.
-struct PrefillSource {
-  const char* file = nullptr;  // none: the field shows its preset
-  const char* section = nullptr;  // asked for as written here; names match in any letter case
-  const char* key = nullptr;
-};
-
 struct Field {
   FieldId id;
   const char* control;        // the edit on the form
   const char* label_control;  // the label to its left
   const char* label;          // UTF-8, as the form shows it
   const char* option;         // the command line's name for it ("--" + option)
-  PrefillSource prefill;
-  bool required;   // marked with a red "*" and checked before anything is written
+  const char* gloss;          // its meaning in English, for the command line's help
+  bool prefilled;  // the form opens with what its file holds; the others show their preset
+  bool required;   // one of the six fields the checks refuse empty; marked "*" in the command line's help
   bool database;   // written only when UpdateConfig.ini is created
   bool multiline;  // the note: the one field that may hold line breaks
   bool secret;     // the password: never taken from a plain argument
   const char* preset;  // UTF-8; the text a first start shows
+  // The value it gives to the files' writers (and takes back on open): a
+  // key of UpdateConfig.ini or one of Update.txt.
   std::string files::ClientConfig::*config_value;            // or null
   std::string files::UpdateDescriptor::*descriptor_value;   // or null
 };

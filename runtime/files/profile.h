@@ -44,6 +44,8 @@ class ProfileText {
  public:
   explicit ProfileText(std::string content = {});
   std::string read(std::string_view section, std::string_view key, std::string_view default_value) const;
+  // The value read gives, or none where read gives its default value.
+  std::optional<std::string> value(std::string_view section, std::string_view key) const;
   void write(std::string_view section, std::string_view key, std::string_view value);
   const std::string& content() const { return content_; }
 
