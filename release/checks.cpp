@@ -1,27 +1,19 @@
 #include "release/checks.h"
 
+#include "release/addresses.h"
 #include "runtime/text/gbk.h"
 #include "runtime/text/strings.h"
 
 namespace release {
 namespace {
 
-using runtime::string_left;
-using runtime::string_lower;
-using runtime::string_right;
-using runtime::string_trim;
-
-// The tests work on copies; "lowered" is the trimmed text in small letters.
-std::string lowered(const std::string& text) { return string_lower(string_trim(text)); }
-
+// Each test looks at the text exactly as typed; the ones that judge an
+// address or a name read it as `comparable` gives it.
 bool is_empty(const std::string& text) { return text.empty(); }
-bool not_http(const std::string& text) { return string_left(lowered(text), 7) != "http://"; }
-bool not_exe(const std::string& text) { return string_right(lowered(text), 3) != "exe"; }
-bool not_number(const std::string& text) { return !runtime::string_is_number(string_trim(text)); }
-bool not_archive(const std::string& text) {
-  const std::string ending = string_right(lowered(text), 3);
-  return ending != "rar" && ending != "zip";
-}
+bool not_http(const std::string& text) { return !is_http_address(text); }
+bool not_exe(const std::string& text) { return !comparable(text).ends_with("exe"); }
+bool not_number(const std::string& text) { return !runtime::string_is_number(runtime::string_trim(text)); }
+bool not_archive(const std::string& text) { return archive_kind(text).empty(); }
 
 struct Check {
   FieldId field;

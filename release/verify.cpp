@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "runtime/files/profile.h"
+#include "release/addresses.h"
+#include "runtime/text/byte_order_mark.h"
 #include "runtime/text/gbk.h"
 #include "runtime/text/strings.h"
 
@@ -13,8 +14,7 @@ using runtime::HttpAnswer;
 using runtime::HttpFault;
 using runtime::header_value;
 
-std::string utf8(const std::string& gbk) { return runtime::utf8_from_gbk(gbk).text; }
-std::string lowered(std::string_view text) { return runtime::string_lower(runtime::string_trim(text)); }
+using runtime::utf8;
 
 const char* fault_words(HttpFault fault) {
   switch (fault) {
@@ -33,7 +33,7 @@ const char* fault_words(HttpFault fault) {
 bool reached(const Fetched& fetched, CheckResult& result) {
   for (const Hop& hop : fetched.redirects) {
     std::string line = "redirect: " + hop.url + " -> " + std::to_string(hop.status) + " -> " + hop.location;
-    if (changes_to_https(hop)) line += " (a change to https; the client asks over http)";
+    if (changes_to_https(hop.url, hop.location)) line += " (a change to https; the client asks over http)";
     result.details.push_back(line);
   }
   const runtime::HttpResult& last = fetched.last;
@@ -61,13 +61,13 @@ bool reached(const Fetched& fetched, CheckResult& result) {
 }
 
 bool html_type(const HttpAnswer& answer) {
-  const std::string type = lowered(header_value(answer, "Content-Type"));
+  const std::string type = comparable(header_value(answer, "Content-Type"));
   return type.starts_with("text/html") || type.starts_with("application/xhtml");
 }
 
 // The start of an HTML page: markup, not a descriptor or an archive.
 bool html_content(std::string_view body) {
-  if (body.starts_with("\xEF\xBB\xBF")) body.remove_prefix(3);
+  body = runtime::without_utf8_byte_order_mark(body);
   const auto start = body.find_first_not_of(" \t\r\n");
   if (start == std::string_view::npos || body[start] != '<') return false;
   const std::string head = runtime::string_lower(body.substr(start, 1024));
@@ -84,20 +84,28 @@ std::string html_reason(const HttpAnswer& answer) {
   return {};
 }
 
-const char* byte_order_mark(std::string_view body) {
-  if (body.starts_with("\xEF\xBB\xBF")) return "a UTF-8 byte-order mark";
-  if (body.starts_with("\xFF\xFE") || body.starts_with("\xFE\xFF")) return "a UTF-16 byte-order mark";
+const char* byte_order_mark_words(std::string_view body) {
+  switch (runtime::byte_order_mark(body)) {
+    case runtime::ByteOrderMark::utf8: return "a UTF-8 byte-order mark";
+    case runtime::ByteOrderMark::utf16: return "a UTF-16 byte-order mark";
+    case runtime::ByteOrderMark::none: break;
+  }
   return nullptr;
 }
 
-struct Key {
-  const char* name;
-  std::string files::UpdateDescriptor::*value;
-};
-constexpr Key descriptor_keys[] = {{"Version", &files::UpdateDescriptor::Version},
-                                   {"Date", &files::UpdateDescriptor::Date},
-                                   {"URL", &files::UpdateDescriptor::URL},
-                                   {"Note", &files::UpdateDescriptor::Note}};
+// "Version, Date, URL and Note"
+std::string listed(const std::vector<std::string>& names) {
+  std::string text;
+  for (std::size_t i = 0; i < names.size(); ++i)
+    text += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+  return text;
+}
+
+std::vector<std::string> descriptor_key_names() {
+  std::vector<std::string> names;
+  for (const auto& key : files::update_descriptor_keys()) names.push_back(key.name);
+  return names;
+}
 constexpr const char* cache_headers[] = {"Age", "Cache-Control", "Expires", "Last-Modified", "ETag"};
 
 std::string hex_bytes(std::string_view bytes) {
@@ -139,17 +147,15 @@ CheckResult check_descriptor(const Fetched& fetched, files::UpdateDescriptor& se
   };
   if (answer.body_cut || answer.body_size > max_descriptor_size) return fail("larger than 1 MB, so no descriptor");
   if (const std::string html = html_reason(answer); !html.empty()) return fail(html + ", not the descriptor");
-  if (const char* mark = byte_order_mark(body)) return fail("begins with " + std::string(mark) + "; the client expects the first line at the first byte");
+  if (const char* mark = byte_order_mark_words(body)) return fail("begins with " + std::string(mark) + "; the client expects the first line at the first byte");
   if (body.find('\0') != std::string::npos || !runtime::utf8_from_gbk(body).complete) return fail("not GBK text");
-  const runtime::ProfileText text(body);
-  const std::string_view absent("\0", 1);  // no value read from GBK text holds a NUL byte
-  std::string missing;
-  for (const Key& key : descriptor_keys) {
-    const std::string value = text.read("update", key.name, absent);
-    if (value == absent) missing += std::string(missing.empty() ? "" : ", ") + key.name;
-    served.*key.value = value;
+  std::vector<std::string> missing;
+  served = files::read_update_descriptor(body, &missing);
+  if (!missing.empty()) {
+    std::string names;
+    for (const std::string& name : missing) names += (names.empty() ? "" : ", ") + name;
+    return fail("no " + names + " in section [Update] as the client reads it");
   }
-  if (!missing.empty()) return fail("no " + missing + " in section [Update] as the client reads it");
   result.details.push_back(fetched.last_url + ": 200, " + std::to_string(answer.body_size) + " bytes, Version " +
                            utf8(served.Version));
   return result;
@@ -158,14 +164,14 @@ CheckResult check_descriptor(const Fetched& fetched, files::UpdateDescriptor& se
 CheckResult check_descriptor_matches(const files::UpdateDescriptor& local, const files::UpdateDescriptor& served,
                                      const HttpAnswer& answer) {
   CheckResult result{"descriptor matches", CheckState::ok, {}};
-  for (const Key& key : descriptor_keys) {
+  for (const auto& key : files::update_descriptor_keys()) {
     if (local.*key.value == served.*key.value) continue;
     result.state = CheckState::failed;
     result.details.push_back(std::string(key.name) + ": served " + utf8(served.*key.value) + ", local Update.txt " +
                              utf8(local.*key.value));
   }
   if (result.state == CheckState::ok) {
-    result.details.push_back("Version, Date, URL and Note equal the local Update.txt's");
+    result.details.push_back(listed(descriptor_key_names()) + " equal the local Update.txt's");
     return result;
   }
   std::string seen;
@@ -176,20 +182,6 @@ CheckResult check_descriptor_matches(const files::UpdateDescriptor& local, const
   }
   if (seen.empty()) result.details.push_back("no cache headers (Age, Cache-Control, Expires, Last-Modified, ETag)");
   return result;
-}
-
-std::string archive_kind(const std::string& address) {
-  const std::string ending = runtime::string_right(lowered(address), 3);
-  return ending == "zip" || ending == "rar" ? ending : std::string();
-}
-
-bool is_web_address(const std::string& address) {
-  const std::string scheme = lowered(address);
-  return scheme.starts_with("http://") || scheme.starts_with("https://");
-}
-
-bool changes_to_https(const Hop& hop) {
-  return !lowered(hop.url).starts_with("https:") && lowered(hop.location).starts_with("https:");
 }
 
 CheckResult check_package(const std::string& address, const Fetched& fetched,

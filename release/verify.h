@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "files/update_descriptor.h"
+#include "release/addresses.h"
 #include "runtime/network/http.h"
 
 namespace release {
@@ -71,17 +72,6 @@ struct LocalPackage {
 CheckResult check_package(const std::string& address, const Fetched& fetched,
                           const std::optional<LocalPackage>& local,
                           const std::optional<PackageDigest>& served_digest);
-
-// The archive kind an address names by its ending, as the form requires it:
-// "zip", "rar", or "" for neither.
-std::string archive_kind(const std::string& address);
-
-// True for an address that begins with http:// or https://, in any letter case.
-bool is_web_address(const std::string& address);
-
-// True for a redirect from http to https, which the client, asking over
-// http, may not follow.
-bool changes_to_https(const Hop& hop);
 
 // The overall verdict: a failed check outweighs one that could not be made.
 enum class Verdict { passed, failed, not_checked };

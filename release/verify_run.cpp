@@ -20,7 +20,7 @@ std::string scheme_and_host(const std::string& url) {
 
 void add_https_warning(const Fetched& fetched, std::vector<std::string>& warnings) {
   for (const Hop& hop : fetched.redirects) {
-    if (changes_to_https(hop))
+    if (changes_to_https(hop.url, hop.location))
       warnings.push_back(fetched.url + " redirects to https (" + hop.location +
                          "); the client asks over http and may not follow");
   }

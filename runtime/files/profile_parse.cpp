@@ -133,11 +133,6 @@ void append_key_line(std::string& out, std::string_view key, std::string_view va
 
 }  // namespace
 
-bool utf16_byte_order_mark(std::string_view content) {
-  const std::string_view start = content.substr(0, 2);
-  return start == "\xFF\xFE" || start == "\xFE\xFF";
-}
-
 std::string_view trim_blanks(std::string_view text) {
   std::size_t first = 0;
   std::size_t last = text.size();

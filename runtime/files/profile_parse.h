@@ -8,11 +8,6 @@
 
 namespace runtime::profile {
 
-// True when the content starts with a UTF-16 byte-order mark (FF FE or
-// FE FF). Windows reads such a file as UTF-16 text; bytes edited into it
-// would be garbage there, so it is read as holding no keys and never edited.
-bool utf16_byte_order_mark(std::string_view content);
-
 // Removes blanks (spaces, tabs and vertical tabs) at both ends.
 std::string_view trim_blanks(std::string_view text);
 

@@ -200,4 +200,6 @@ Conversion utf8_from_gbk(std::string_view gbk) {
 
 std::string gbk(std::string_view utf8) { return gbk_from_utf8(utf8).text; }
 
+std::string utf8(std::string_view gbk) { return utf8_from_gbk(gbk).text; }
+
 }  // namespace runtime

@@ -18,4 +18,8 @@ Conversion utf8_from_gbk(std::string_view gbk);
 // For literals known to be representable: the GBK bytes of a UTF-8 text.
 std::string gbk(std::string_view utf8);
 
+// For output to a terminal, a log or JSON: the UTF-8 of a GBK text, with "?"
+// for what is no GBK.
+std::string utf8(std::string_view gbk);
+
 }  // namespace runtime
