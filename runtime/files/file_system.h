@@ -11,8 +11,10 @@ namespace runtime {
 bool file_exists(std::string_view name);
 
 // How long a writer waits for another writer to let go of a file before it
-// gives up: for line-mode text files and profile files alike.
+// gives up, and how often it looks again meanwhile: for every writer of the
+// program alike.
 constexpr auto lock_wait = std::chrono::seconds(2);
+constexpr auto lock_poll = std::chrono::milliseconds(10);
 
 // The path a file name stands for, for the std::filesystem and wide Win32
 // file calls.

@@ -1,23 +1,24 @@
 #include "runtime/files/profile.h"
 
-#include <atomic>
 #include <filesystem>
 #include <string>
 
-#include "runtime/files/fault_injection.h"
+#include "runtime/files/file_read.h"
 #include "runtime/files/file_system.h"
 #include "runtime/files/profile_parse.h"
-#include "runtime/files/profile_store.h"
+#include "runtime/files/replacement.h"
+#include "runtime/text/byte_order_mark.h"
 
 namespace runtime {
 
 namespace {
 
 namespace fs = std::filesystem;
-using profile_store::Planner;
-using testing::ProfileWriteStep;
+using Clock = std::chrono::steady_clock;
 
-std::atomic<ProfileWriteStep> pending_failure{ProfileWriteStep::none};
+// A UTF-16 file holds no key the byte-wise reader could find, and is never
+// edited: a byte-wise edit would garble it.
+bool utf16(std::string_view content) { return byte_order_mark(content) == ByteOrderMark::utf16; }
 
 // The file a name stands for. A symbolic link is followed to the file it
 // points to, so the edit lands there and the link stays a link. Empty for a
@@ -33,33 +34,12 @@ fs::path resolve_links(fs::path target) {
   return {};
 }
 
-// A UTF-16 file is never edited: a byte-wise edit would garble it.
-bool write_profile(std::string_view file, const Planner& plan) {
-  if (file.empty()) return false;
-  const fs::path target = resolve_links(native_path(file));
-  return !target.empty() &&
-         profile_store::write_file(target, [&](std::string_view content, std::string& planned) {
-           return !profile::utf16_byte_order_mark(content) && plan(content, planned);
-         });
-}
-
 }  // namespace
-
-bool profile_store::injected_failure(ProfileWriteStep step) {
-  ProfileWriteStep expected = step;
-  return pending_failure.compare_exchange_strong(expected, ProfileWriteStep::none);
-}
-
-namespace testing {
-
-void fail_next_profile_write_step(ProfileWriteStep step) { pending_failure.store(step); }
-
-}  // namespace testing
 
 std::string profile_read(std::string_view file, std::string_view section, std::string_view key,
                          std::string_view default_value) {
   std::string content;
-  if (file.empty() || !profile_store::read_file(native_path(file), content)) return std::string(default_value);
+  if (file.empty() || !read_file(native_path(file), content)) return std::string(default_value);
   return ProfileText(std::move(content)).read(section, key, default_value);
 }
 
@@ -72,9 +52,14 @@ ProfileText::ProfileText(std::string content) : content_(std::move(content)) {}
 
 std::string ProfileText::read(std::string_view section, std::string_view key,
                               std::string_view default_value) const {
-  if (profile::utf16_byte_order_mark(content_)) return std::string(default_value);
+  return value(section, key).value_or(std::string(default_value));
+}
+
+std::optional<std::string> ProfileText::value(std::string_view section, std::string_view key) const {
+  if (utf16(content_)) return std::nullopt;
   const profile::Lookup found = profile::find_key(content_, section, key);
-  return std::string(found.has_value ? profile::unquote(found.raw_value) : default_value);
+  if (!found.has_value) return std::nullopt;
+  return std::string(profile::unquote(found.raw_value));
 }
 
 void ProfileText::write(std::string_view section, std::string_view key, std::string_view value) {
@@ -84,13 +69,28 @@ void ProfileText::write(std::string_view section, std::string_view key, std::str
   content_.append(closing);
 }
 
+// The edits made on the file's current content under the writers' lock (a
+// missing file is edited as empty, and created), then one replacement. A
+// file of that name that appears while a missing one is being created is
+// never replaced: the edits are made again, on it.
 bool profile_update(std::string_view file, const ProfileEdits& edits) {
-  return write_profile(file, [&](std::string_view content, std::string& planned) {
-    ProfileText text{std::string(content)};
+  if (file.empty()) return false;
+  const fs::path target = resolve_links(native_path(file));
+  if (target.empty()) return false;
+  const auto deadline = Clock::now() + lock_wait;
+  for (;;) {
+    Replacement replacement(target, Replacement::Mode::edit);
+    std::string content;
+    if (!replacement.lock(deadline) || (replacement.target_exists() && !replacement.read_target(content)) ||
+        utf16(content))
+      return false;
+    ProfileText text{std::move(content)};
     edits(text);
-    planned = text.content();
-    return true;
-  });
+    if (!replacement.open_temporary() || !replacement.write(text.content())) return false;
+    const temporary::Placed placed = replacement.commit();
+    if (placed != temporary::Placed::name_taken) return placed == temporary::Placed::placed;
+    if (Clock::now() >= deadline) return false;
+  }
 }
 
 std::optional<std::string> profile_preview(std::string_view file, const ProfileEdits& edits) {
@@ -98,8 +98,8 @@ std::optional<std::string> profile_preview(std::string_view file, const ProfileE
   const fs::path target = resolve_links(native_path(file));
   if (file.empty() || target.empty()) return std::nullopt;
   std::error_code error;
-  if (fs::exists(target, error) && !profile_store::read_file(target, content)) return std::nullopt;
-  if (profile::utf16_byte_order_mark(content)) return std::nullopt;
+  if (fs::exists(target, error) && !read_file(target, content)) return std::nullopt;
+  if (utf16(content)) return std::nullopt;
   ProfileText text{std::move(content)};
   edits(text);
   return text.content();

@@ -61,6 +61,10 @@ bool is_temporary_name(std::string_view name) {
          std::all_of(tail.begin(), tail.end(), is_hex_digit);
 }
 
+std::string target_name(std::string_view temporary_name) {
+  return std::string(temporary_name.substr(0, temporary_name.size() - marker.size() - digits));
+}
+
 bool is_temporary_of(std::string_view entry, std::string_view target_name) {
   return entry.size() == target_name.size() + marker.size() + digits &&
          entry.substr(0, target_name.size()) == target_name && is_temporary_name(entry);
@@ -80,9 +84,9 @@ void remove_stale(const fs::path& target) {
 }
 
 Native create_held(const fs::path& target, fs::path& name) {
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    name = target;
-    name += sibling_suffix();
+  const bool named = !name.empty();
+  for (int attempt = 0; attempt < (named ? 1 : 100); ++attempt) {
+    if (!named) name = fs::path(target) += sibling_suffix();
     const HANDLE file = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) return file;
@@ -151,9 +155,9 @@ void remove_stale(const fs::path& target) {
 }
 
 Native create_held(const fs::path& target, fs::path& name) {
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    name = target;
-    name += sibling_suffix();
+  const bool named = !name.empty();
+  for (int attempt = 0; attempt < (named ? 1 : 100); ++attempt) {
+    if (!named) name = fs::path(target) += sibling_suffix();
     const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
       if (errno == EEXIST) continue;

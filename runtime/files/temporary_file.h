@@ -21,6 +21,8 @@ std::filesystem::path directory_of(const std::filesystem::path& target);
 bool is_temporary_of(std::string_view entry, std::string_view target_name);
 // True when the name ends the way a temporary's name ends.
 bool is_temporary_name(std::string_view name);
+// The name a temporary's name stands for: without its suffix.
+std::string target_name(std::string_view temporary_name);
 
 // Removes the temporaries beside `target` that no running writer holds.
 void remove_stale(const std::filesystem::path& target);
@@ -41,9 +43,10 @@ using Native = int;  // a descriptor
 constexpr Native no_file = -1;
 #endif
 
-// A new temporary beside `target`, created and held; `name` is set to its
-// name. no_file when none could be made. On Windows the handle is opened
-// for reading, writing and deleting, and shared with nobody.
+// A new temporary beside `target`, created and held. `name` is the name to
+// give it (one of sibling_suffix's), or empty for a new one; it is set to
+// the name it got. no_file when none could be made. On Windows the handle
+// is opened for reading, writing and deleting, and shared with nobody.
 Native create_held(const std::filesystem::path& target, std::filesystem::path& name);
 
 #ifdef _WIN32

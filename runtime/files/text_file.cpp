@@ -2,10 +2,12 @@
 
 #include <chrono>
 #include <map>
+#include <memory>
 #include <string>
 #include <thread>
 
 #include "runtime/files/file_system.h"
+#include "runtime/files/replacement.h"
 #include "runtime/files/temporary_file.h"
 #include "runtime/files/text_file_staging.h"
 
@@ -22,9 +24,6 @@
 namespace runtime {
 namespace {
 
-// How often an open looks again at another program's lock (for lock_wait).
-constexpr auto lock_retry = std::chrono::milliseconds(20);
-
 struct OpenFile {
   std::string name;
 #ifdef _WIN32
@@ -36,7 +35,9 @@ struct OpenFile {
 #endif
   bool created = false;  // the open made the file
   bool failed = false;   // a write did not reach the file whole
-  bool staging = false;  // a staging file, held past its close until published
+  // A staging file is a replacement's temporary, held past its close until
+  // text_file_publish gives it its name.
+  std::unique_ptr<Replacement> staging;
 };
 
 std::map<int, OpenFile>& open_files() {
@@ -57,10 +58,8 @@ bool open_locked(OpenFile& file) {
   file.created = attributes == INVALID_FILE_ATTRIBUTES;
   // A file marked read-only is refused whoever asks, administrators too.
   if (!file.created && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
-  // A staging file is renamed through this handle once it is whole.
-  const DWORD access = GENERIC_READ | GENERIC_WRITE | (file.staging ? DELETE : 0);
-  file.file = CreateFileW(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                          file.staging ? CREATE_NEW : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  file.file = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file.file == INVALID_HANDLE_VALUE) return false;
   const auto deadline = std::chrono::steady_clock::now() + lock_wait;
   for (;;) {
@@ -73,7 +72,7 @@ bool open_locked(OpenFile& file) {
       if (file.created) DeleteFileW(name.c_str());
       return false;
     }
-    std::this_thread::sleep_for(lock_retry);
+    std::this_thread::sleep_for(lock_poll);
   }
   GetFileSizeEx(file.file, &file.size_at_open);
   LARGE_INTEGER end{};
@@ -88,11 +87,7 @@ bool write_all(OpenFile& file, const std::string& bytes) {
 }
 
 bool finish(OpenFile& file) {
-  bool whole = !file.failed && FlushFileBuffers(file.file);
-  if (whole && file.staging) {
-    staging::hold(file.name, file.file);
-    return true;
-  }
+  const bool whole = !file.failed && FlushFileBuffers(file.file);
   if (!whole) {
     SetFilePointerEx(file.file, file.size_at_open, nullptr, FILE_BEGIN);
     SetEndOfFile(file.file);
@@ -109,10 +104,8 @@ bool finish(OpenFile& file) {
 bool open_locked(OpenFile& file) {
   // O_NONBLOCK: a FIFO without a reader fails at once instead of hanging the
   // open; writes block as usual once it is cleared.
-  // A staging file is always new: one that has its name already is another
-  // writer's.
-  file.fd = file.staging ? -1 : open(file.name.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC);
-  if (file.fd < 0 && (file.staging || errno == ENOENT)) {
+  file.fd = open(file.name.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC);
+  if (file.fd < 0 && errno == ENOENT) {
     file.fd = open(file.name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NONBLOCK | O_CLOEXEC, 0644);
     file.created = file.fd >= 0;
   }
@@ -132,7 +125,7 @@ bool open_locked(OpenFile& file) {
       if (file.created) unlink(file.name.c_str());
       return false;
     }
-    std::this_thread::sleep_for(lock_retry);
+    std::this_thread::sleep_for(lock_poll);
   }
   // A profile edit may have renamed a new file over the name (or the file
   // may be gone) while we waited for the lock: lines appended to the old
@@ -161,10 +154,6 @@ bool write_all(OpenFile& file, const std::string& bytes) {
 
 bool finish(OpenFile& file) {
   const bool whole = !file.failed && fsync(file.fd) == 0;
-  if (whole && file.staging) {  // still locked
-    staging::hold(file.name, file.fd);
-    return true;
-  }
   if (!whole) {
     if (file.created) {
       unlink(file.name.c_str());
@@ -179,13 +168,23 @@ bool finish(OpenFile& file) {
 
 #endif
 
+// A staging file: the temporary of a new file under the name it stands
+// before, "<name>.kestrel-<hex digits>".
+bool open_staging(OpenFile& file) {
+  const std::filesystem::path staged = native_path(file.name);
+  std::filesystem::path target = staged;
+  target.replace_filename(temporary::target_name(staged.filename().string()));
+  file.staging = std::make_unique<Replacement>(target, Replacement::Mode::create);
+  return file.staging->lock(std::chrono::steady_clock::now() + lock_wait) && file.staging->open_temporary(staged);
+}
+
 }  // namespace
 
 int text_file_open(std::string_view name, FileMode, FileAccess, FileLock, WriteMode) {
   OpenFile file;
   file.name = std::string(name);
-  file.staging = temporary::is_temporary_name(file.name);
-  if (file.name.empty() || !open_locked(file)) return failed_file;
+  if (file.name.empty()) return failed_file;
+  if (!(temporary::is_temporary_name(file.name) ? open_staging(file) : open_locked(file))) return failed_file;
   const int handle = next_handle();
   open_files().emplace(handle, std::move(file));
   return handle;
@@ -198,7 +197,7 @@ int text_file_write_line(int handle, std::string_view text) {
   if (file.failed) return -1;
   std::string line(text);
   line += "\r\n";
-  if (!write_all(file, line)) {
+  if (!(file.staging ? file.staging->write(line) : write_all(file, line))) {
     file.failed = true;
     return -1;
   }
@@ -208,7 +207,14 @@ int text_file_write_line(int handle, std::string_view text) {
 int text_file_close(int handle) {
   const auto found = open_files().find(handle);
   if (found == open_files().end()) return -1;
-  const bool whole = finish(found->second);
+  OpenFile& file = found->second;
+  bool whole = false;
+  if (!file.staging) {
+    whole = finish(file);
+  } else if (!file.failed && file.staging->flush()) {
+    staging::hold(file.name, std::move(file.staging));  // still locked, until published
+    whole = true;
+  }
   open_files().erase(found);
   return whole ? 1 : -1;
 }

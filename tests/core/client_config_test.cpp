@@ -9,7 +9,7 @@
 
 #include "files/client_config.h"
 #include "runtime/text/datetime.h"
-#include "runtime/files/fault_injection.h"
+#include "runtime/files/replacement.h"
 #include "runtime/files/profile.h"
 #include "support/expected_files.h"
 #include "support/ordinary_user.h"
@@ -56,7 +56,7 @@ class ClientConfigWriter : public ::testing::Test {
   ClientConfigWriter() { runtime::set_clock(fixed_clock({{2024, 3, 2}, {9, 5, 7}})); }
   ~ClientConfigWriter() override {
     runtime::reset_clock();
-    runtime::testing::fail_next_profile_write_step(runtime::testing::ProfileWriteStep::none);
+    runtime::testing::fail_next_replacement_step(runtime::testing::ReplacementStep::none);
   }
 
   static std::string file() { return read_bytes(files::client_config_file); }
@@ -298,7 +298,7 @@ TEST_F(ClientConfigWriter, AFailedUpdateLeavesEveryKeyAsItWas) {
   const std::string before = "[Main]\r\nProgramName=Old.exe\r\n[Update]\r\nURL=old\r\nVersion=1.0\r\n";
   write_bytes(files::client_config_file, before);
   // All five keys go in with one replacement of the file; it fails, so none does.
-  runtime::testing::fail_next_profile_write_step(runtime::testing::ProfileWriteStep::rename);
+  runtime::testing::fail_next_replacement_step(runtime::testing::ReplacementStep::rename);
   EXPECT_FALSE(write_client_config(sales(), false));
   EXPECT_EQ(file(), before);
   EXPECT_EQ(entries(), Names{"UpdateConfig.ini"});

@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "runtime/files/fault_injection.h"
+#include "runtime/files/replacement.h"
 #include "runtime/files/profile.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 using namespace std::string_literals;
-using runtime::testing::ProfileWriteStep;
+using runtime::testing::ReplacementStep;
 using test_support::read_bytes;
 using test_support::write_bytes;
 
@@ -41,7 +41,7 @@ const std::string shapes[] = {
 
 class ProfileUpdate : public ::testing::Test {
  protected:
-  ~ProfileUpdate() override { runtime::testing::fail_next_profile_write_step(ProfileWriteStep::none); }
+  ~ProfileUpdate() override { runtime::testing::fail_next_replacement_step(ReplacementStep::none); }
   test_support::TempWorkingDir dir_;
 };
 
@@ -81,9 +81,9 @@ TEST_F(ProfileUpdate, GivesTheBytesAndReadsOfKeyByKeyWriting) {
 
 TEST_F(ProfileUpdate, AFailureAtAnyStepLeavesTheFileExactlyAsItWas) {
   const std::string before = "[Update]\r\nVersion=2.21\r\nDate=d\r\n";
-  for (const auto step : {ProfileWriteStep::write, ProfileWriteStep::fsync, ProfileWriteStep::rename}) {
+  for (const auto step : {ReplacementStep::write, ReplacementStep::flush, ReplacementStep::rename}) {
     write_bytes("p.ini", before);
-    runtime::testing::fail_next_profile_write_step(step);
+    runtime::testing::fail_next_replacement_step(step);
     EXPECT_FALSE(runtime::profile_update("p.ini", [](runtime::ProfileText& file) {
       file.write("Update", "Version", "3");
       file.write("Update", "Date", "2024-05-01");

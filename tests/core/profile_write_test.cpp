@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "runtime/files/fault_injection.h"
+#include "runtime/files/replacement.h"
 #include "runtime/files/profile.h"
 #include "support/temp_dir.h"
 
@@ -22,14 +22,14 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
-using runtime::testing::ProfileWriteStep;
+using runtime::testing::ReplacementStep;
 using test_support::entries;
 using test_support::read_bytes;
 using test_support::write_bytes;
 
 class ProfileWrite : public ::testing::Test {
  protected:
-  ~ProfileWrite() override { runtime::testing::fail_next_profile_write_step(ProfileWriteStep::none); }
+  ~ProfileWrite() override { runtime::testing::fail_next_replacement_step(ReplacementStep::none); }
 
   // The file after setting one key in it, or "<refused>".
   std::string edited(const std::string& before, std::string_view section, std::string_view key,
@@ -292,10 +292,10 @@ TEST_F(ProfileWrite, ConcurrentWritersLoseNoUpdate) {
 
 TEST_F(ProfileWrite, FailedStepLeavesTheOldFileWhole) {
   const std::string before = "[s]\r\nk=old\r\n; the rest\r\n" + std::string(10'000, 'x') + "\r\n";
-  for (const auto step : {ProfileWriteStep::write, ProfileWriteStep::fsync, ProfileWriteStep::rename}) {
+  for (const auto step : {ReplacementStep::write, ReplacementStep::flush, ReplacementStep::rename}) {
     SCOPED_TRACE(static_cast<int>(step));
     write_bytes("p.ini", before);
-    runtime::testing::fail_next_profile_write_step(step);
+    runtime::testing::fail_next_replacement_step(step);
     EXPECT_FALSE(runtime::profile_write("p.ini", "s", "k", "new"));
     EXPECT_EQ(read_bytes("p.ini"), before);
     EXPECT_EQ(entries(), std::vector<std::string>{"p.ini"});
@@ -303,7 +303,7 @@ TEST_F(ProfileWrite, FailedStepLeavesTheOldFileWhole) {
     EXPECT_TRUE(runtime::profile_write("p.ini", "s", "k", "new"));
     EXPECT_EQ(runtime::profile_read("p.ini", "s", "k", "-"), "new");
 
-    runtime::testing::fail_next_profile_write_step(step);
+    runtime::testing::fail_next_replacement_step(step);
     EXPECT_FALSE(runtime::profile_write("fresh.ini", "s", "k", "v"));
     EXPECT_EQ(entries(), std::vector<std::string>{"p.ini"});
   }

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "files/update_descriptor.h"
-#include "runtime/files/fault_injection.h"
+#include "runtime/files/replacement.h"
 #include "runtime/files/profile.h"
 #include "support/expected_files.h"
 #include "support/ordinary_user.h"
@@ -43,7 +43,7 @@ const std::string gbk_note = "\xb1\xa8\xb1\xed\xb4\xf2\xd3\xa1\xd2\xd1\xd0\xde\x
 class UpdateDescriptorWriter : public ::testing::Test {
  protected:
   ~UpdateDescriptorWriter() override {
-    runtime::testing::fail_next_profile_write_step(runtime::testing::ProfileWriteStep::none);
+    runtime::testing::fail_next_replacement_step(runtime::testing::ReplacementStep::none);
   }
 
   static std::string file() { return read_bytes(files::update_descriptor_file); }
@@ -165,7 +165,7 @@ TEST_F(UpdateDescriptorWriter, AFailedUpdateLeavesEveryKeyAsItWas) {
   const std::string before = "[Update]\r\nVersion=2.21\r\nDate=d\r\nURL=u\r\nNote=n\r\n";
   write_bytes(files::update_descriptor_file, before);
   // The four keys go in with one replacement of the file; it fails, so none does.
-  runtime::testing::fail_next_profile_write_step(runtime::testing::ProfileWriteStep::write);
+  runtime::testing::fail_next_replacement_step(runtime::testing::ReplacementStep::write);
   EXPECT_FALSE(write_update_descriptor(sales(), false));
   EXPECT_EQ(read_bytes(files::update_descriptor_file), before);
   EXPECT_EQ(entries(), Names{"Update.txt"});

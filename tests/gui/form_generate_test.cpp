@@ -9,7 +9,7 @@
 #include "files/client_config.h"
 #include "files/update_descriptor.h"
 #include "form_fixture.h"
-#include "runtime/files/fault_injection.h"
+#include "runtime/files/replacement.h"
 #include "runtime/text/gbk.h"
 #include "support/expected_files.h"
 #include "support/ordinary_user.h"
@@ -164,24 +164,24 @@ TEST_F(FormGenerateTest, FilesThatCannotBeWrittenAreNamedInsteadOfTheReport) {
 
 // In update mode a failing in-place write is reported the same way.
 TEST_F(FormGenerateTest, FailedUpdateInPlaceIsNamed) {
-  using runtime::testing::ProfileWriteStep;
+  using runtime::testing::ReplacementStep;
   open_and_fill();
   generate();
   // Both files present: the first in-place write is UpdateConfig.ini's.
-  runtime::testing::fail_next_profile_write_step(ProfileWriteStep::rename);
+  runtime::testing::fail_next_replacement_step(ReplacementStep::rename);
   type(*window->sle_6, "1.6");
   generate();
-  runtime::testing::fail_next_profile_write_step(ProfileWriteStep::none);
+  runtime::testing::fail_next_replacement_step(ReplacementStep::none);
   expect_one_message(refusal_to_write("UpdateConfig.ini"));
   EXPECT_EQ(file(files::update_descriptor_file), created_descriptor);
 
   // Only Update.txt present: the config is created, the descriptor's update fails.
   std::filesystem::remove(dir->path() / files::client_config_file);
-  runtime::testing::fail_next_profile_write_step(ProfileWriteStep::write);
+  runtime::testing::fail_next_replacement_step(ReplacementStep::write, files::update_descriptor_file);
   type(*window->sle_6, "1.5");
   type(*window->sle_4, "2.5");
   generate();
-  runtime::testing::fail_next_profile_write_step(ProfileWriteStep::none);
+  runtime::testing::fail_next_replacement_step(ReplacementStep::none);
   expect_one_message(refusal_to_write("Update.txt"));
   EXPECT_EQ(file(files::client_config_file), created_config);
   EXPECT_TRUE(window->is_open());
