@@ -10,6 +10,9 @@ include(GNUInstallDirs)
 
 if(TARGET kestrel-cli)
   install(TARGETS kestrel-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT cli)
+  # Its helper, for the commands that need the network, hash or archive
+  # libraries, where kestrel-cli looks for it (app/CMakeLists.txt).
+  install(TARGETS kestrel-cli-helper RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/kestrel-cli COMPONENT cli)
   install(FILES README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kestrel-cli COMPONENT cli)
 endif()
 if(TARGET kestrel)

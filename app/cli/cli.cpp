@@ -1,13 +1,14 @@
 #include "app/cli/cli.h"
 
 #include "app/cli/file_warnings.h"
+#include "app/cli/helper.h"
 #include "app/cli/output.h"
 #include "app/cli/request.h"
-#include "app/cli/terminal.h"
 #include "app/cli/values.h"
-#include "app/cli/verify.h"
 #include "release/generate.h"
 #include "release/prefill.h"
+#include "runtime/process/console.h"
+#include "runtime/process/process.h"
 
 namespace cli {
 namespace {
@@ -23,27 +24,31 @@ void warn_of_unwritten_database_fields(const Request& request, const release::Ou
   if (request.password_env) options += std::string(" --") + password_env_option;
   if (request.password_stdin) options += std::string(" --") + password_stdin_option;
   if (options.empty()) return;
-  print_err("kestrel-cli: UpdateConfig.ini exists, and updating it leaves its database section as it is;"
-            " not written:" + options + "\n");
+  runtime::print_err("kestrel-cli: UpdateConfig.ini exists, and updating it leaves its database section as it is;"
+                     " not written:" + options + "\n");
 }
 
 }  // namespace
+
+bool enter_directory(const Request& request) {
+  std::string error;
+  if (request.directory.empty() || runtime::change_directory(request.directory, error)) return true;
+  runtime::print_err("kestrel-cli: -C " + request.directory + ": " + error + "\n");
+  return false;
+}
 
 int run(const std::vector<std::string>& arguments) {
   const Parsed parsed = parse_command_line(arguments);
   if (!parsed.request) return parsed.status;
   const Request& request = *parsed.request;
+  if (runs_in_helper(request.command)) return run_helper_command(request, arguments);
 
-  std::string error;
-  if (!request.directory.empty() && !change_directory(request.directory, error)) {
-    print_err("kestrel-cli: -C " + request.directory + ": " + error + "\n");
-    return status_refused;
-  }
-  if (request.command == Command::verify) return verify(request);
+  if (!enter_directory(request)) return status_refused;
+  const release::LocalRelease local = release::read_local_release();
   // Said before anything is written, of the files as the publisher left them.
-  const Warnings warnings = file_warnings();
-  for (const std::string& warning : warnings) print_err("kestrel-cli: warning: " + warning + "\n");
-  release::Values values = release::prefill();
+  const Warnings warnings = file_warnings(local);
+  for (const std::string& warning : warnings) runtime::print_err("kestrel-cli: warning: " + warning + "\n");
+  release::Values values = local.values;
   if (request.command == Command::show) {
     print_values(values, request.json, warnings);
     return status_written;
@@ -55,5 +60,7 @@ int run(const std::vector<std::string>& arguments) {
   warn_of_unwritten_database_fields(request, outcome);
   return print_outcome(outcome, request.dry_run, request.json, warnings);
 }
+
+bool runs_in_helper(Command command) { return command == Command::verify; }
 
 }  // namespace cli

@@ -1,33 +1,27 @@
 #include "app/cli/file_warnings.h"
 
-#include <filesystem>
 #include <string_view>
 
-#include "app/cli/terminal.h"
-#include "files/client_config.h"
-#include "files/update_descriptor.h"
+#include "runtime/text/byte_order_mark.h"
 #include "runtime/text/gbk.h"
 
 namespace cli {
 namespace {
 
-constexpr std::string_view utf8_byte_order_mark = "\xEF\xBB\xBF";
-
-void check(const std::string& name, Warnings& warnings) {
-  // A missing file is created, and one that is no file is reported when it
-  // is written; reading a pipe could wait for ever.
-  std::error_code code;
-  if (!std::filesystem::is_regular_file(name, code)) return;
-  std::string error;
-  const std::optional<std::string> bytes = read_file(name, error);
-  if (!bytes) return;
-  std::string_view text = *bytes;
-  // The client reads a UTF-16 file as such; the tool leaves it alone.
-  if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) return;
-  if (text.starts_with(utf8_byte_order_mark)) {
-    warnings.push_back(name + " begins with a UTF-8 byte-order mark, which the update client takes for text:"
-                              " it does not see the first section of the file");
-    text.remove_prefix(utf8_byte_order_mark.size());
+// A missing file is created, and one that is no file is reported when it
+// is written.
+void check(const release::LocalFile& file, Warnings& warnings) {
+  if (!file.content) return;
+  const std::string name = file.name;
+  std::string_view text = *file.content;
+  switch (runtime::byte_order_mark(text)) {
+    case runtime::ByteOrderMark::utf16: return;  // the client reads a UTF-16 file as such; the tool leaves it alone
+    case runtime::ByteOrderMark::utf8:
+      warnings.push_back(name + " begins with a UTF-8 byte-order mark, which the update client takes for text:"
+                                " it does not see the first section of the file");
+      text = runtime::without_utf8_byte_order_mark(text);
+      break;
+    case runtime::ByteOrderMark::none: break;
   }
   if (!runtime::utf8_from_gbk(text).complete) {
     warnings.push_back(name + " holds bytes that are no GBK text (saved as UTF-8?): the update client reads"
@@ -37,9 +31,10 @@ void check(const std::string& name, Warnings& warnings) {
 
 }  // namespace
 
-Warnings file_warnings() {
+Warnings file_warnings(const release::LocalRelease& local) {
   Warnings warnings;
-  for (const char* name : {files::client_config_file, files::update_descriptor_file}) check(name, warnings);
+  check(local.config, warnings);
+  check(local.descriptor, warnings);
   return warnings;
 }
 

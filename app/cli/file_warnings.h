@@ -5,12 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "release/prefill.h"
+
 namespace cli {
 
-// One line per file in the working directory that the client reads
-// otherwise than intended (UTF-8, without "kestrel-cli: warning: "): none
-// when both read as written.
+// One line per file of the local release that the client reads otherwise
+// than intended (UTF-8, without "kestrel-cli: warning: "): none when both
+// read as written.
 using Warnings = std::vector<std::string>;
-Warnings file_warnings();
+Warnings file_warnings(const release::LocalRelease& local);
 
 }  // namespace cli

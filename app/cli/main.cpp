@@ -1,5 +1,5 @@
-// The process entry of kestrel-cli.
+// The process entry of kestrel-cli, and of kestrel-cli-helper.
 #include "app/cli/cli.h"
-#include "app/cli/terminal.h"
+#include "runtime/process/process.h"
 
-int main(int argc, char** argv) { return cli::run(cli::command_line_arguments(argc, argv)); }
+int main(int argc, char** argv) { return cli::run(runtime::command_line_arguments(argc, argv)); }

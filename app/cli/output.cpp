@@ -3,7 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/cli/request.h"
-#include "app/cli/terminal.h"
+#include "runtime/process/console.h"
 #include "runtime/text/gbk.h"
 #include "runtime/text/line_breaks.h"
 
@@ -13,7 +13,7 @@ namespace {
 using json = nlohmann::ordered_json;
 using release::Outcome;
 
-std::string utf8(const std::string& gbk) { return runtime::utf8_from_gbk(gbk).text; }
+using runtime::utf8;
 
 std::string first_line(const std::string& text) { return text.substr(0, text.find_first_of("\r\n")); }
 
@@ -54,7 +54,7 @@ json files_json(const Outcome& outcome) {
 }  // namespace
 
 void print_json(const nlohmann::ordered_json& object) {
-  print_out_bytes(object.dump(2, ' ', false, json::error_handler_t::replace) + "\n");
+  runtime::print_out_bytes(object.dump(2, ' ', false, json::error_handler_t::replace) + "\n");
 }
 
 void print_values(const release::Values& values, bool as_json, const Warnings& warnings) {
@@ -69,7 +69,7 @@ void print_values(const release::Values& values, bool as_json, const Warnings& w
     object["warnings"] = warnings;
     print_json(object);
   } else {
-    print_out(lines);
+    runtime::print_out(lines);
   }
 }
 
@@ -88,19 +88,19 @@ int print_outcome(const Outcome& outcome, bool dry_run, bool as_json, const Warn
   }
   switch (outcome.status) {
     case Outcome::Status::check_failed:
-      print_err("kestrel-cli: " + field_prefix(outcome.failure->field) + utf8(outcome.message) + "\n");
+      runtime::print_err("kestrel-cli: " + field_prefix(outcome.failure->field) + utf8(outcome.message) + "\n");
       break;
     case Outcome::Status::not_written:
-      print_err("kestrel-cli: " + utf8(outcome.message) + "\n");
+      runtime::print_err("kestrel-cli: " + utf8(outcome.message) + "\n");
       break;
     case Outcome::Status::written:
       if (!dry_run) {
-        print_out(utf8(runtime::message_box_lines(outcome.message)) + "\n");
+        runtime::print_out(utf8(runtime::message_box_lines(outcome.message)) + "\n");
         break;
       }
       for (const release::FileOutcome& file : outcome.files) {
-        print_out("==> " + file.name + (file.created ? " (create)" : " (update)") + " <==\n");
-        print_out(utf8(*file.content));
+        runtime::print_out("==> " + file.name + (file.created ? " (create)" : " (update)") + " <==\n");
+        runtime::print_out(utf8(*file.content));
       }
       break;
   }
@@ -117,7 +117,7 @@ int print_refusal(const Refusal& refusal, bool as_json, const Warnings& warnings
                 {"report", nullptr},
                 {"warnings", warnings}});
   } else {
-    print_err("kestrel-cli: " + refusal.message + "\n");
+    runtime::print_err("kestrel-cli: " + refusal.message + "\n");
   }
   return status_refused;
 }

@@ -3,15 +3,15 @@
 #include <CLI/CLI.hpp>
 #include <sstream>
 
-#include "app/cli/terminal.h"
+#include "runtime/process/console.h"
 
 namespace cli {
 namespace {
 
-// The help line of a field's option: its label as the form shows it, the
-// form's edit, and a mark for the fields a release needs.
+// The help line of a field's option: its label as the form shows it, what
+// it means, and a mark for the fields a release needs.
 std::string option_help(const release::Field& field) {
-  std::string help = release::label_name(field) + " (" + field.control + ")";
+  std::string help = release::label_name(field) + " (" + field.gloss + ")";
   if (field.required) help += " *";
   return help;
 }
@@ -91,8 +91,8 @@ Parsed parse_command_line(const std::vector<std::string>& arguments) {
   } catch (const CLI::ParseError& error) {
     std::ostringstream out, err;
     const int code = app.exit(error, out, err);
-    print_out(out.str());
-    print_err(err.str());
+    runtime::print_out(out.str());
+    runtime::print_err(err.str());
     return {std::nullopt, code == 0 ? status_written : status_refused};
   }
   request.command = show->parsed() ? Command::show : verify->parsed() ? Command::verify : Command::generate;

@@ -1,7 +1,10 @@
 #include "app/cli/values.h"
 
-#include "app/cli/terminal.h"
 #include "release/checks.h"
+#include "runtime/files/file_read.h"
+#include "runtime/process/console.h"
+#include "runtime/process/process.h"
+#include "runtime/text/byte_order_mark.h"
 #include "runtime/text/datetime.h"
 #include "runtime/text/gbk.h"
 #include "runtime/text/line_breaks.h"
@@ -34,7 +37,7 @@ std::optional<Refusal> take(const Field& field, const std::string& option, std::
   }
   runtime::Conversion converted = runtime::gbk_from_utf8(text);
   if (!converted.complete) {
-    return refusal(field, option, runtime::utf8_from_gbk(release::outside_gbk_message(field)).text);
+    return refusal(field, option, runtime::utf8(release::outside_gbk_message(field)));
   }
   values[field.id] = {std::move(converted.text), true};
   return std::nullopt;
@@ -42,21 +45,21 @@ std::optional<Refusal> take(const Field& field, const std::string& option, std::
 
 std::optional<Refusal> take_note_file(const std::string& path, release::Values& values) {
   const Field& note = release::field(FieldId::note);
-  std::string error;
-  std::optional<std::string> bytes = read_file(path, error);
-  if (!bytes) return refusal(note, note_file_option, "cannot read " + path + ": " + error);
-  if (bytes->starts_with("\xEF\xBB\xBF")) bytes->erase(0, 3);
-  return take(note, note_file_option, without_final_line_break(*bytes), values);
+  std::string bytes, error;
+  if (!runtime::read_file(runtime::path_from_utf8(path), bytes, &error))
+    return refusal(note, note_file_option, "cannot read " + path + ": " + error);
+  const std::string_view text = runtime::without_utf8_byte_order_mark(bytes);
+  return take(note, note_file_option, without_final_line_break(std::string(text)), values);
 }
 
 std::optional<Refusal> take_password(const Request& request, release::Values& values) {
   const Field& password = release::field(FieldId::password);
   if (request.password_env) {
-    const std::optional<std::string> value = environment_variable(*request.password_env);
+    const std::optional<std::string> value = runtime::environment_variable(*request.password_env);
     if (!value) return refusal(password, password_env_option, "the environment variable " + *request.password_env + " is not set");
     return take(password, password_env_option, *value, values);
   }
-  const std::optional<std::string> input = read_standard_input();
+  const std::optional<std::string> input = runtime::read_standard_input();
   if (!input) return refusal(password, password_stdin_option, "standard input cannot be read");
   return take(password, password_stdin_option, without_final_line_break(*input), values);
 }

@@ -3,12 +3,12 @@
 #include <chrono>
 #include <thread>
 
-#include "app/cli/terminal.h"
 #include "app/cli/verify_output.h"
 #include "files/client_config.h"
-#include "files/update_descriptor.h"
 #include "release/prefill.h"
+#include "runtime/files/file_read.h"
 #include "runtime/files/sha256.h"
+#include "runtime/process/console.h"
 
 namespace cli {
 namespace {
@@ -23,12 +23,9 @@ std::chrono::milliseconds milliseconds(double seconds) {
 }
 
 // Why the local files cannot be checked against, or "".
-std::string local_files_problem(const release::Values& values) {
-  std::string error;
-  for (const char* name : {files::client_config_file, files::update_descriptor_file}) {
-    if (!read_file(name, error)) return std::string(name) + ": " + error;
-  }
-  if (values[release::FieldId::update_url].text.empty())
+std::string local_files_problem(const release::LocalRelease& local) {
+  if (std::string problem = local.problem(); !problem.empty()) return problem;
+  if (local.values[release::FieldId::update_url].text.empty())
     return std::string(files::client_config_file) + " names no descriptor address ([Update] URL)";
   return {};
 }
@@ -36,10 +33,10 @@ std::string local_files_problem(const release::Values& values) {
 std::optional<release::LocalPackage> local_package(const std::string& path, std::string& error) {
   release::LocalPackage package{path, {}};
   runtime::Sha256 sha256;
-  if (!read_file_pieces(path, [&](std::string_view piece) {
+  if (!runtime::read_file_pieces(runtime::path_from_utf8(path), [&](std::string_view piece) {
         sha256.add(piece);
         package.digest.size += piece.size();
-      }, error))
+      }, &error))
     return std::nullopt;
   package.digest.sha256 = sha256.hex();
   return package;
@@ -48,8 +45,9 @@ std::optional<release::LocalPackage> local_package(const std::string& path, std:
 }  // namespace
 
 int verify(const Request& request) {
-  const release::Values values = release::prefill();
-  if (const std::string problem = local_files_problem(values); !problem.empty())
+  const release::LocalRelease local = release::read_local_release();
+  const release::Values& values = local.values;
+  if (const std::string problem = local_files_problem(local); !problem.empty())
     return print_not_checked(problem, request.json);
   release::VerifyOptions options;
   options.timeout = milliseconds(request.timeout_seconds);
@@ -65,7 +63,7 @@ int verify(const Request& request) {
     release::Verification verification;
     {
       ProgressLine progress;
-      if (request.package_file && error_is_terminal())
+      if (request.package_file && runtime::error_is_terminal())
         options.progress = [&](std::uint64_t done, std::uint64_t total) { progress.show(done, total); };
       verification = release::verify_release(values, options);
     }

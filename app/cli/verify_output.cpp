@@ -4,7 +4,7 @@
 
 #include "app/cli/output.h"
 #include "app/cli/request.h"
-#include "app/cli/terminal.h"
+#include "runtime/process/console.h"
 
 namespace cli {
 namespace {
@@ -51,7 +51,7 @@ void print_round(const release::Verification& verification, int round) {
   }
   for (const std::string& warning : verification.warnings) text += "warning: " + warning + "\n";
   text += std::string(text_of(verification.verdict).words) + "\n";
-  print_out(text);
+  runtime::print_out(text);
 }
 
 void print_verification_json(const release::Verification& verification, int rounds) {
@@ -76,7 +76,7 @@ int print_not_checked(const std::string& message, bool as_json) {
                 {"warnings", json::array()},
                 {"rounds", 0}});
   } else {
-    print_err("kestrel-cli: " + message + "\n");
+    runtime::print_err("kestrel-cli: " + message + "\n");
   }
   return status_not_checked;
 }
@@ -86,12 +86,12 @@ void ProgressLine::show(std::uint64_t done, std::uint64_t total) {
   if (percent == last_percent_) return;
   last_percent_ = percent;
   shown_ = true;
-  print_err("\rpackage: " + std::to_string(done >> 20) + " of " + std::to_string(total >> 20) + " MiB (" +
+  runtime::print_err("\rpackage: " + std::to_string(done >> 20) + " of " + std::to_string(total >> 20) + " MiB (" +
             std::to_string(percent) + "%)  ");
 }
 
 ProgressLine::~ProgressLine() {
-  if (shown_) print_err("\r" + std::string(40, ' ') + "\r");  // the line goes; the checks' lines follow
+  if (shown_) runtime::print_err("\r" + std::string(40, ' ') + "\r");  // the line goes; the checks' lines follow
 }
 
 }  // namespace cli

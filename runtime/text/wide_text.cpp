@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace runtime {
 
 std::wstring wide_text(std::string_view bytes, unsigned code_page) {
@@ -22,6 +24,16 @@ std::string narrow_text(std::wstring_view text, unsigned code_page) {
   std::string bytes(static_cast<std::size_t>(length), '\0');
   WideCharToMultiByte(code_page, 0, text.data(), size, bytes.data(), length, nullptr, nullptr);
   return bytes;
+}
+
+std::string system_error_text(unsigned long code) {
+  wchar_t* buffer = nullptr;
+  FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                 nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::string text = buffer ? narrow_text(buffer) : "error " + std::to_string(code);
+  LocalFree(buffer);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == '.')) text.pop_back();
+  return text;
 }
 
 }  // namespace runtime

@@ -15,5 +15,9 @@ inline constexpr unsigned gbk_code_page = 936;
 std::wstring wide_text(std::string_view bytes, unsigned code_page = utf8_code_page);
 std::string narrow_text(std::wstring_view text, unsigned code_page = utf8_code_page);
 
+// The system's words for a Win32 error code (GetLastError), UTF-8, without
+// the closing full stop.
+std::string system_error_text(unsigned long code);
+
 }  // namespace runtime
 #endif

@@ -1,0 +1,29 @@
+#ifndef _WIN32
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+#include <iterator>
+
+#include "runtime/process/console.h"
+
+namespace runtime {
+
+void print_out(std::string_view utf8) { std::fwrite(utf8.data(), 1, utf8.size(), stdout); }
+
+void print_err(std::string_view utf8) { std::fwrite(utf8.data(), 1, utf8.size(), stderr); }
+
+void print_out_bytes(std::string_view bytes) { print_out(bytes); }
+
+bool error_is_terminal() { return ::isatty(2) == 1; }
+
+std::optional<std::string> read_standard_input() {
+  std::string bytes{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
+  if (std::cin.bad()) return std::nullopt;
+  return bytes;
+}
+
+}  // namespace runtime
+
+#endif
