@@ -59,10 +59,13 @@ std::string closing_report(const std::string& update_url, const std::string& pac
 
 Outcome generate(const Values& values, bool dry_run) {
   Outcome outcome;
+  // Each file's mode is decided once, so the check for text outside GBK
+  // looks at exactly the fields its writer will write, even where the file
+  // appears or goes in the meantime.
+  bool created[std::size(jobs)];
+  for (std::size_t i = 0; i < std::size(jobs); ++i) created[i] = !runtime::file_exists(jobs[i].name);
   outcome.failure = first_failed_check(values);
-  if (!outcome.failure) {
-    outcome.failure = first_field_outside_gbk(values, !runtime::file_exists(files::client_config_file));
-  }
+  if (!outcome.failure) outcome.failure = first_field_outside_gbk(values, created[0]);
   if (outcome.failure) {
     outcome.status = Outcome::Status::check_failed;
     outcome.message = outcome.failure->message;
@@ -70,10 +73,11 @@ Outcome generate(const Values& values, bool dry_run) {
   }
 
   bool all_written = true;
-  for (const FileJob& job : jobs) {
+  for (std::size_t i = 0; i < std::size(jobs); ++i) {
+    const FileJob& job = jobs[i];
     FileOutcome file;
     file.name = job.name;
-    file.created = !runtime::file_exists(job.name);  // decided just before this file's writer
+    file.created = created[i];
     if (dry_run) {
       file.content = job.content(values, file.created);
       file.written = file.content.has_value();

@@ -31,9 +31,10 @@ struct Outcome {
 };
 
 // Runs the checks; when they pass, writes UpdateConfig.ini and then
-// Update.txt, each created when it does not exist at the moment just before
-// its writer runs and updated otherwise. A dry run writes nothing and gives
-// each file's new content instead.
+// Update.txt, each created when it does not exist as generate begins and
+// updated otherwise. That mode is decided once, so the check for text
+// outside GBK covers exactly what each writer writes. A dry run writes
+// nothing and gives each file's new content instead.
 Outcome generate(const Values& values, bool dry_run = false);
 
 // The two writers, with the values as they are at the time of the call.
@@ -41,7 +42,10 @@ Outcome generate(const Values& values, bool dry_run = false);
 bool of_createconfigfile(const Values& values, bool ab_create);
 bool of_createupdatefile(const Values& values, bool ab_create);
 
-// The closing report, from the two addresses exactly as typed.
+// The closing report, from the two addresses exactly as typed. Its text is
+// the report's own, byte for byte: the line of the package address begins
+// after a lone CR, not CR LF; a message box and the terminal show both as
+// line breaks.
 std::string closing_report(const std::string& update_url, const std::string& package_url);
 
 }  // namespace release

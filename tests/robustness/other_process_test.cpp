@@ -19,6 +19,9 @@
 #include <gtest/gtest.h>
 
 #include "child.h"
+#include "files/client_config.h"
+#include "release/generate.h"
+#include "release/prefill.h"
 #include "runtime/files/profile.h"
 #include "runtime/files/text_file.h"
 #include "support/temp_dir.h"
@@ -27,6 +30,8 @@
 namespace robustness {
 namespace {
 
+namespace fs = std::filesystem;
+using release::FieldId;
 using test_support::entries;
 using test_support::read_bytes;
 using test_support::write_bytes;
@@ -224,6 +229,31 @@ TEST(OtherProcess, WriterWithoutLockWritesToTheReplacedFile) {
   ASSERT_EQ(::write(unlocked, "late=1\r\n", 8), 8);
   ::close(unlocked);
   EXPECT_EQ(read_bytes("p.ini"), "[s]\r\nk=new\r\n");
+}
+
+// UpdateConfig.ini removed by another program while generate runs, once it
+// has decided on update mode: a database field that holds text GBK cannot
+// store ("?" in its place), which update mode leaves unwritten and the
+// check therefore passed, never reaches the file.
+TEST(OtherProcess, FileRemovedDuringGenerateGetsNoUncheckedText) {
+  test_support::TempWorkingDir dir;
+  write_bytes(files::client_config_file, "[Main]\r\nProgramName=Old.exe\r\n");
+  release::Values values = release::prefill();
+  for (const auto& [id, text] : {std::pair{FieldId::update_url, "http://a/Update.txt"}, {FieldId::program, "A.exe"},
+                                 {FieldId::program_version, "1"}, {FieldId::latest_version, "2"},
+                                 {FieldId::date, "2024-03-02"}, {FieldId::package_url, "http://a/a.zip"}})
+    values[id].text = text;
+  values[FieldId::database] = {"?", false};
+  TracedChild generate([&] { ::_exit(static_cast<int>(release::generate(values).status)); });
+  ASSERT_TRUE(generate.started()) << "the child could not be traced";
+  int seen = 0;  // the second call that names the file: after the first look at it
+  ASSERT_TRUE(generate.run_until([&](const SystemCall& call) {
+    return !call.paths.empty() && call.paths[0] == files::client_config_file && ++seen == 2;
+  }));
+  fs::remove(files::client_config_file);
+  generate.finish();
+  EXPECT_EQ(read_bytes(files::client_config_file).find("Database="), std::string::npos)
+      << read_bytes(files::client_config_file);
 }
 
 }  // namespace

@@ -23,9 +23,15 @@ std::vector<int> path_arguments(long number) {
 #ifdef SYS_unlink
     case SYS_unlink:
 #endif
+#ifdef SYS_stat
+    case SYS_stat:
+    case SYS_lstat:
+#endif
       return {0};
     case SYS_openat:
     case SYS_unlinkat:
+    case SYS_newfstatat:
+    case SYS_statx:
       return {1};
 #ifdef SYS_rename
     case SYS_rename:
