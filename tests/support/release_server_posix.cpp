@@ -1,4 +1,4 @@
-#include "support/release_server_process.h"
+#ifndef _WIN32
 
 #include <fcntl.h>
 #include <poll.h>
@@ -8,15 +8,19 @@
 
 #include <sstream>
 
+#include <gtest/gtest.h>
+
+#include "support/release_server.h"
+
 namespace test_support {
 
-ReleaseServer::ReleaseServer(const std::filesystem::path& root) {
+ReleaseServer::ReleaseServer() : dir_(std::make_unique<TempWorkingDir>()) {
   int out[2];
   if (::pipe2(out, O_CLOEXEC) != 0) return;
   pid_ = ::fork();
   if (pid_ == 0) {
     ::dup2(out[1], 1);
-    const std::string folder = root.string();
+    const std::string folder = dir_->path().string();
     // It ends by itself after a minute, should this process die without ending it.
     ::execl(KESTREL_PYTHON, KESTREL_PYTHON, KESTREL_RELEASE_SERVER, folder.c_str(), "--lifetime", "60", nullptr);
     ::_exit(127);
@@ -28,7 +32,14 @@ ReleaseServer::ReleaseServer(const std::filesystem::path& root) {
   char c = 0;
   while (::poll(&ready, 1, 20000) > 0 && ::read(out[0], &c, 1) == 1 && c != '\n') line += c;
   ::close(out[0]);
-  std::istringstream(line) >> port_ >> refused_port_;
+  std::string port, refused_port;
+  std::istringstream(line) >> port >> refused_port;
+  if (refused_port.empty()) {
+    ADD_FAILURE() << "the test web server did not start";
+    return;
+  }
+  server_ = "http://127.0.0.1:" + port + "/";
+  refused_ = "http://127.0.0.1:" + refused_port + "/";
 }
 
 ReleaseServer::~ReleaseServer() {
@@ -37,10 +48,6 @@ ReleaseServer::~ReleaseServer() {
   ::waitpid(pid_, nullptr, 0);
 }
 
-std::string ReleaseServer::url(const std::string& path) const { return "http://127.0.0.1:" + port_ + "/" + path; }
-
-std::string ReleaseServer::refused_url(const std::string& path) const {
-  return "http://127.0.0.1:" + refused_port_ + "/" + path;
-}
-
 }  // namespace test_support
+
+#endif
