@@ -21,7 +21,6 @@ struct ControlRow {
   ControlRef w_main::*member;
   const char* name;
   runtime::ControlKind kind;
-  int step;  // the group box that encloses it: 1, 2, 3; 0 outside all
   int x, y, width, height;
   int taborder;
   unsigned flags;
