@@ -1,0 +1,23 @@
+# Delay-loaded Windows libraries for MinGW-w64: a DLL linked this way is
+# loaded by the first call into it, not when the program starts, so the
+# commands that never call it (kestrel-cli.exe show and generate) do not
+# load it. The delay-import library is made with dlltool from a list of the
+# DLL's exports, read off MinGW-w64's own import library.
+#   kestrel_delay_import(TARGET NAME)    NAME as in lib<NAME>.a: wininet, bcrypt
+function(kestrel_delay_import target name)
+  find_library(import_library_${name} NAMES lib${name}.a REQUIRED)
+  set(folder ${CMAKE_BINARY_DIR}/delay-import)
+  set(delay_library ${folder}/lib${name}_delay.a)
+  if(NOT EXISTS ${delay_library})
+    execute_process(COMMAND ${CMAKE_NM} ${import_library_${name}} OUTPUT_VARIABLE symbols COMMAND_ERROR_IS_FATAL ANY)
+    string(REGEX MATCHALL "__imp_[A-Za-z0-9_@]+" imports "${symbols}")
+    list(TRANSFORM imports REPLACE "^__imp_" "")
+    list(REMOVE_DUPLICATES imports)
+    list(JOIN imports "\n" exports)
+    file(MAKE_DIRECTORY ${folder})
+    file(WRITE ${folder}/${name}.def "LIBRARY ${name}.dll\nEXPORTS\n${exports}\n")
+    execute_process(COMMAND ${CMAKE_DLLTOOL} --input-def ${folder}/${name}.def --output-delaylib ${delay_library}
+                    COMMAND_ERROR_IS_FATAL ANY)
+  endif()
+  target_link_libraries(${target} PRIVATE ${delay_library})
+endfunction()
