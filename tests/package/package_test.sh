@@ -45,8 +45,8 @@ dpkg-deb -c "$deb" | awk '{print substr($6, 2)}' >"$work/contents"
 for path in "${expected[@]}"; do grep -qx "$path" "$work/contents" || fail "$path is not in the package"; done
 ! grep -qx /usr/bin/kestrel-cli "$work/contents" || fail "kestrel ships /usr/bin/kestrel-cli itself"
 dpkg-deb -c "$cli_deb" | awk '{print substr($6, 2)}' | grep -v '/$' | sort >"$work/cli-contents"
-printf '%s\n' /usr/bin/kestrel-cli /usr/share/doc/kestrel-cli/README.md | diff -u - "$work/cli-contents" ||
-  fail "kestrel-cli holds other files"
+printf '%s\n' /usr/bin/kestrel-cli /usr/libexec/kestrel-cli/kestrel-cli-helper /usr/share/doc/kestrel-cli/README.md |
+  diff -u - "$work/cli-contents" || fail "kestrel-cli holds other files"
 
 # kestrel-cli alone: no Qt among its dependencies or the libraries it loads,
 # and it runs its help and a dry run without a display.
@@ -54,8 +54,12 @@ cli_dependencies="$(dpkg-deb -f "$cli_deb" Depends)"
 ! grep -Eiq 'qt|fonts|libx' <<<"$cli_dependencies" || fail "kestrel-cli depends on $cli_dependencies"
 dpkg-deb -x "$cli_deb" "$work/cli-root"
 cli="$work/cli-root/usr/bin/kestrel-cli"
-libraries="$(ldd "$cli")"
+libraries="$(ldd "$cli" "$work/cli-root/usr/libexec/kestrel-cli/kestrel-cli-helper")"
 ! grep -Eiq 'qt|libx|not found' <<<"$libraries" || fail "kestrel-cli loads: $(grep -Ei 'qt|libx|not found' <<<"$libraries" | xargs)"
+# kestrel-cli itself starts without the network, hash and archive libraries:
+# only its helper, which verify runs in, links them.
+started="$(LD_DEBUG=libs "$cli" --help 2>&1 >/dev/null | sed -n 's/.*calling init: //p')"
+! grep -Eq 'lib(curl|crypto|ssl|archive)' <<<"$started" || fail "kestrel-cli starts with $(xargs <<<"$started")"
 mkdir -p "$work/release"
 without_display=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM)
 "${without_display[@]}" "$cli" --help | grep -q verify || fail "kestrel-cli --help does not name verify"
@@ -64,6 +68,9 @@ without_display=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM)
   --package-url http://example.com/u/sales.zip --note "Report printing fixed" | grep -q 'Version=1.6') ||
   fail "kestrel-cli generate --dry-run did not print the new descriptor"
 [ -z "$(ls -A "$work/release")" ] || fail "kestrel-cli generate --dry-run wrote $(ls -A "$work/release")"
+# verify, handed to the installed helper, finds no release in the empty folder.
+said="$(cd "$work/release" && "${without_display[@]}" "$cli" verify 2>&1 >/dev/null || true)"
+[[ "$said" == "kestrel-cli: UpdateConfig.ini: "* ]] || fail "the installed kestrel-cli verify did not reach its helper: $said"
 
 dpkg-deb -x "$deb" "$work/root"
 installed="$work/root/usr"
