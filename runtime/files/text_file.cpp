@@ -168,8 +168,8 @@ bool finish(OpenFile& file) {
 
 #endif
 
-// A staging file: the temporary of a new file under the name it stands
-// before, "<name>.kestrel-<hex digits>".
+// A staging file, "<name>.kestrel-<hex digits>", is the temporary of the
+// replacement that creates <name>.
 bool open_staging(OpenFile& file) {
   const std::filesystem::path staged = native_path(file.name);
   std::filesystem::path target = staged;

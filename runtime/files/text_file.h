@@ -29,16 +29,16 @@ int text_file_write_line(int handle, std::string_view text);
 int text_file_close(int handle);
 
 // Writing a new file whole or not at all: its lines go to a staging file
-// beside it (opened like any other, but always made new), and once that is
-// closed whole, text_file_publish puts it in place under `name` in one
-// step. Where a file of that name has appeared in the meantime, the staged
-// lines are appended to it instead (other writers locked out), as an
-// appending open would have done. The staging file is removed either way.
-// Returns true when `name` then holds the lines whole. The staging file,
-// "<name>.kestrel-<hex digits>", stays held by this process from its open,
-// past its close, until it is published; one that a killed process left is
-// held by nobody, nothing reads it, and text_file_publish and profile_write
-// remove it when they next write `name`.
+// beside it (opened like any other, but always made new: the temporary of a
+// replacement, runtime/files/replacement.h), and once that is closed whole,
+// text_file_publish puts it in place under `name` in one step. Where a file
+// of that name has appeared in the meantime, the staged lines are appended
+// to it instead (other writers locked out), as an appending open would have
+// done. The staging file is removed either way. Returns true when `name`
+// then holds the lines whole. The staging file, "<name>.kestrel-<hex
+// digits>", stays held by this process from its open, past its close, until
+// it is published; one that a killed process left is held by nobody,
+// nothing reads it, and the next writer of `name` removes it.
 std::string text_file_staging_name(std::string_view name);
 bool text_file_publish(std::string_view staged, std::string_view name);
 

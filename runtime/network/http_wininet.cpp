@@ -174,6 +174,10 @@ bool read_head(HINTERNET request, HttpAnswer& answer) {
   DWORD status = 0;
   DWORD size = sizeof status;
   if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) return false;
+  if (status == 0) {  // Wine's answer to a connection reset before any answer
+    SetLastError(ERROR_INTERNET_CONNECTION_RESET);
+    return false;
+  }
   answer.status = static_cast<int>(status);
   std::string raw(4096, '\0');
   for (;;) {

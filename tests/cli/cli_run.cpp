@@ -25,6 +25,30 @@ std::string from_terminal(const std::string& bytes) {
 
 }  // namespace
 
+bool asks_through_wininet() {
+#ifdef _WIN32
+  return true;
+#else
+  return false;
+#endif
+}
+
+bool under_wine() {
+#ifdef _WIN32
+  return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+#else
+  return false;
+#endif
+}
+
+std::string missing_file_words() {
+#ifdef _WIN32
+  return {};
+#else
+  return "No such file or directory";
+#endif
+}
+
 CliResult run_cli(const std::vector<std::string>& arguments, const std::string& input,
                   const test_support::Environment& environment, const std::string& folder) {
   static const std::string program = test_support::program_beside_this_one("kestrel-cli");

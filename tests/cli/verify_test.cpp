@@ -5,6 +5,7 @@
 // WinINet under Wine.
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -51,6 +52,8 @@ struct Case {
   Args more;
   int status;
   std::vector<std::string> seen;  // each in what it printed
+  std::vector<std::string> wininet_seen = {};  // where WinINet reads the answer otherwise
+  const char* wine_differs = nullptr;  // why the row is not run under Wine
 };
 
 TEST_F(Verify, EachKindOfAnswerGivesItsVerdict) {
@@ -71,9 +74,14 @@ TEST_F(Verify, EachKindOfAnswerGivesItsVerdict) {
       {"a login page with 200", "login/Update.txt", ok, {}, 3, {"an HTML page (Content-Type: text/html"}},
       {"a redirect loop", "loop/Update.txt", ok, {}, 3, {"one more redirect after 5"}},
       {"an endless body", "endless/Update.txt", ok, {}, 3, {"larger than 1 MB"}},
-      {"endless headers", "endless-headers/Update.txt", ok, {}, 3, {"the connection broke"}},
+      {"endless headers", "endless-headers/Update.txt", ok, {}, 3, {"the connection broke"}, {},
+       "Wine's WinINet reads headers without end into memory, and its pending call goes on after the handles are "
+       "closed at the deadline; Windows ends the pending call"},
       {"a reset connection", "reset/Update.txt", ok, {}, 3, {"the connection broke"}},
-      {"no HTTP answer", "garbage/Update.txt", ok, {}, 3, {"no HTTP answer"}},
+      // WinINet takes bytes without a status line for an HTTP/0.9 answer, all
+      // of them body, as a client asking through it reads them.
+      {"no HTTP answer", "garbage/Update.txt", ok, {}, 3, {"no HTTP answer"},
+       {"FAIL descriptor: ", "no Version, Date, URL, Note in section [Update] as the client reads it"}},
       {"a refused connection", "refused", ok, {}, 1, {"refused", "the live release could not be checked"}},
       // WinINet's pending call ends at the deadline (Wine differs: its own
       // receive timeout, set to the same time, ends it).
@@ -85,12 +93,17 @@ TEST_F(Verify, EachKindOfAnswerGivesItsVerdict) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
+    if (c.wine_differs && under_wine()) {
+      std::cout << "[ WINE     ] not run: " << c.what << ": " << c.wine_differs << "\n";
+      continue;
+    }
     release(c.descriptor == "refused" ? server.refused_url("Update.txt") : server.url(c.descriptor), c.package);
     Args args = {"verify"};
     args.insert(args.end(), c.more.begin(), c.more.end());
     const CliResult run = run_cli(args);
     EXPECT_EQ(run.status, c.status) << run.out << run.err;
-    for (const std::string& piece : c.seen) EXPECT_NE(run.out.find(piece), std::string::npos) << piece << "\n" << run.out;
+    const auto& seen = asks_through_wininet() && !c.wininet_seen.empty() ? c.wininet_seen : c.seen;
+    for (const std::string& piece : seen) EXPECT_NE(run.out.find(piece), std::string::npos) << piece << "\n" << run.out;
   }
 }
 
@@ -126,13 +139,20 @@ TEST_F(Verify, WaitRepeatsUntilTheChecksPass) {
 }
 
 TEST_F(Verify, WithoutTheLocalFilesNothingIsChecked) {
+  // The system's words for a missing file follow its name.
+  const auto names_missing = [](const std::string& err, const std::string& name) {
+    const std::string words = missing_file_words();
+    const std::string start = "kestrel-cli: " + name + ": ";
+    return words.empty() ? err.starts_with(start) && err.size() > start.size() + 1 && err.ends_with("\n")
+                         : err == start + words + "\n";
+  };
   const CliResult run = run_cli({"verify"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "kestrel-cli: UpdateConfig.ini: No such file or directory\n");
+  EXPECT_TRUE(names_missing(run.err, "UpdateConfig.ini")) << run.err;
   release(server.url("release/Update.txt"), "release/sales.zip");
   const CliResult no_package = run_cli({"verify", "--package", "sales.rar"});
   EXPECT_EQ(no_package.status, 1);
-  EXPECT_EQ(no_package.err, "kestrel-cli: --package sales.rar: No such file or directory\n");
+  EXPECT_TRUE(names_missing(no_package.err, "--package sales.rar")) << no_package.err;
   EXPECT_EQ(run_cli({"verify", "--timeout", "0"}).status, 2);
   EXPECT_EQ(run_cli({"verify", "--wait", "soon"}).status, 2);
 }
