@@ -33,6 +33,10 @@ int run(const std::vector<std::string>& arguments) {
   const Parsed parsed = parse_command_line(arguments);
   if (!parsed.request) return parsed.status;
   const Request& request = *parsed.request;
+  if (request.command == Command::version) {
+    print_version(request.json);
+    return status_written;
+  }
 
   std::string error;
   if (!request.directory.empty() && !change_directory(request.directory, error)) {
