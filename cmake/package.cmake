@@ -5,8 +5,16 @@
 # command-line program alone, for build machines with neither Qt nor a
 # display) and kestrel (component kestrel, the default: the form, its menu
 # entry and icons from desktop/CMakeLists.txt, the README), which depends on
-# kestrel-cli of the same version.
+# kestrel-cli of the same version. Each has its manual page, copyright file
+# and changelog (cmake/package_documents.cmake). scripts/package checks them
+# with lintian.
 include(GNUInstallDirs)
+
+# Both packages are built from the source package kestrel; the changelog
+# names it and is signed by the maintainer.
+set(CPACK_PACKAGE_CONTACT "Kestrel developers <developers@kestrel.example.org>")
+set(CPACK_DEBIAN_PACKAGE_SOURCE kestrel)
+include(cmake/package_documents.cmake)
 
 if(TARGET kestrel-cli)
   install(TARGETS kestrel-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT cli)
@@ -24,7 +32,6 @@ install(FILES docs/w_main.png DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs COMPONENT
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kestrel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "Kestrel developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "configuration files of an HTTP auto-update for Windows programs")
 set(CPACK_PACKAGE_DESCRIPTION
     "Kestrel is a one-form desktop tool. The publisher of a Windows program fills

@@ -41,6 +41,10 @@ int run(const std::vector<std::string>& arguments) {
   const Parsed parsed = parse_command_line(arguments);
   if (!parsed.request) return parsed.status;
   const Request& request = *parsed.request;
+  if (request.command == Command::version) {
+    print_version(request.json);
+    return status_written;
+  }
   if (runs_in_helper(request.command)) return run_helper_command(request, arguments);
 
   if (!enter_directory(request)) return status_refused;

@@ -57,6 +57,14 @@ void print_json(const nlohmann::ordered_json& object) {
   runtime::print_out_bytes(object.dump(2, ' ', false, json::error_handler_t::replace) + "\n");
 }
 
+void print_version(bool as_json) {
+  if (as_json) {
+    print_json({{"version", KESTREL_VERSION}});
+  } else {
+    runtime::print_out(std::string("kestrel-cli ") + KESTREL_VERSION + "\n");
+  }
+}
+
 void print_values(const release::Values& values, bool as_json, const Warnings& warnings) {
   json object = json::object();
   std::string lines;

@@ -14,6 +14,9 @@ namespace cli {
 // One JSON object, UTF-8 (a byte that is none replaced), indented by two.
 void print_json(const nlohmann::ordered_json& object);
 
+// "kestrel-cli <version>", or {"version": "<version>"}.
+void print_version(bool json);
+
 void print_values(const release::Values& values, bool json, const Warnings& warnings);
 
 // Prints the outcome; returns the exit status it stands for.

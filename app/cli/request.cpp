@@ -33,10 +33,12 @@ std::string option_prefix(const release::Field& field, const std::string& option
 Parsed parse_command_line(const std::vector<std::string>& arguments) {
   Request request;
   CLI::App app{description, "kestrel-cli"};
-  app.require_subcommand(1, 1);
+  app.require_subcommand(0, 1);  // one is required unless --version is given: checked after parsing
   app.add_option("-C", request.directory, "Work in DIR instead of the current directory, as git -C does")
       ->type_name("DIR");
   app.add_flag("--json", request.json, "Print the outcome as one JSON object (UTF-8)");
+  bool version = false;
+  app.add_flag("--version", version, "Print kestrel-cli's version and exit");
 
   CLI::App* show = app.add_subcommand("show", "Print the values the form would show on open");
   CLI::App* generate = app.add_subcommand("generate", "Check the values and write both files");
@@ -83,6 +85,7 @@ Parsed parse_command_line(const std::vector<std::string>& arguments) {
   std::vector<std::string> reversed(arguments.rbegin(), arguments.rend() - 1);
   try {
     app.parse(reversed);
+    if (!version && app.get_subcommands().empty()) throw CLI::RequiredError::Subcommand(1);
     if (plain->count() > 0) {
       throw CLI::ValidationError("--" + std::string(password.option),
                                  "a password on the command line can be read by other users; use "
@@ -96,6 +99,7 @@ Parsed parse_command_line(const std::vector<std::string>& arguments) {
     return {std::nullopt, code == 0 ? status_written : status_refused};
   }
   request.command = show->parsed() ? Command::show : verify->parsed() ? Command::verify : Command::generate;
+  if (version) request.command = Command::version;  // whatever else was given, as git --version
   // Only the options that were given replace what the form would show.
   for (const auto& [id, option] : field_options) {
     if (option->count() > 0) request.given[id] = field_values[id];

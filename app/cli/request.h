@@ -10,7 +10,7 @@
 
 namespace cli {
 
-enum class Command { show, generate, verify };
+enum class Command { version, show, generate, verify };
 
 struct Request {
   Command command = Command::show;

@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
 # The Debian packages as a user gets them. scripts/package builds them from a
-# build tree; dpkg-deb shows their names, fields, dependencies and files.
+# build tree; dpkg-deb shows their names, fields, dependencies and files, and
+# lintian, Debian's own checker, has nothing to say about them. Each manual
+# page renders without a warning, kestrel-cli(1) with every subcommand and
+# option that kestrel-cli's help names; the pages, the changelog and
+# kestrel-cli --version give the version of CMakeLists.txt.
 # kestrel-cli, unpacked alone, must need no Qt (by its dependencies and the
 # libraries it loads) and run without a display. desktop-file-validate checks
 # kestrel's desktop entry. Unpacked into a throw-away
@@ -31,6 +35,8 @@ for package in kestrel-cli:"$cli_deb" kestrel:"$deb"; do
     [ "$(dpkg-deb -f "$file" "${check% *}")" = "${check#* }" ] || fail "$name: ${check% *} is not ${check#* }"
   done
 done
+findings="$(lintian "$cli_deb" "$deb" 2>&1 | grep -vx 'running with root privileges is not recommended!' || true)"
+[ -z "$findings" ] || fail "lintian says: $findings"
 dependencies="$(dpkg-deb -f "$deb" Depends | tr ',' '\n' | sed 's/^ *//; s/[ (].*//')"
 depends_on() { grep -qx "$1" <<<"$dependencies"; }
 for package in qt6-qpa-plugins fonts-arphic-uming; do depends_on "$package" || fail "no dependency on $package"; done
@@ -38,14 +44,16 @@ dpkg-deb -f "$deb" Depends | tr ',' '\n' | grep -qx " *kestrel-cli (= $version)"
   fail "kestrel does not depend on kestrel-cli $version"
 
 # kestrel-cli comes in its own package; kestrel brings it in by its dependency.
-expected=(/usr/bin/kestrel /usr/share/applications/kestrel.desktop
-  /usr/share/doc/kestrel/README.md /usr/share/icons/hicolor/scalable/apps/kestrel.svg)
+expected=(/usr/bin/kestrel /usr/share/applications/kestrel.desktop /usr/share/doc/kestrel/README.md
+  /usr/share/doc/kestrel/copyright /usr/share/doc/kestrel/changelog.gz /usr/share/man/man1/kestrel.1.gz
+  /usr/share/icons/hicolor/scalable/apps/kestrel.svg)
 for size in 16 24 32 48 64 128 256; do expected+=("/usr/share/icons/hicolor/${size}x${size}/apps/kestrel.png"); done
 dpkg-deb -c "$deb" | awk '{print substr($6, 2)}' >"$work/contents"
 for path in "${expected[@]}"; do grep -qx "$path" "$work/contents" || fail "$path is not in the package"; done
 ! grep -qx /usr/bin/kestrel-cli "$work/contents" || fail "kestrel ships /usr/bin/kestrel-cli itself"
 dpkg-deb -c "$cli_deb" | awk '{print substr($6, 2)}' | grep -v '/$' | sort >"$work/cli-contents"
-printf '%s\n' /usr/bin/kestrel-cli /usr/libexec/kestrel-cli/kestrel-cli-helper /usr/share/doc/kestrel-cli/README.md |
+printf '%s\n' /usr/bin/kestrel-cli /usr/libexec/kestrel-cli/kestrel-cli-helper \
+  /usr/share/doc/kestrel-cli/{README.md,changelog.gz,copyright} /usr/share/man/man1/kestrel-cli.1.gz |
   diff -u - "$work/cli-contents" || fail "kestrel-cli holds other files"
 
 # kestrel-cli alone: no Qt among its dependencies or the libraries it loads,
@@ -72,8 +80,35 @@ without_display=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM)
 said="$(cd "$work/release" && "${without_display[@]}" "$cli" verify 2>&1 >/dev/null || true)"
 [[ "$said" == "kestrel-cli: UpdateConfig.ini: "* ]] || fail "the installed kestrel-cli verify did not reach its helper: $said"
 
+[ "$("$cli" --version)" = "kestrel-cli $version" ] || fail "kestrel-cli --version says $("$cli" --version)"
+json_version="$("$cli" --version --json | python3 -c 'import json, sys; print(json.load(sys.stdin)["version"])')" ||
+  fail "kestrel-cli --version --json failed"
+[ "$json_version" = "$version" ] || fail "kestrel-cli --version --json gives version $json_version"
+
 dpkg-deb -x "$deb" "$work/root"
 installed="$work/root/usr"
+
+# Each package's manual page renders without a warning; it and the changelog
+# name the version.
+for package in "kestrel-cli:$work/cli-root:kestrel-cli $version" "kestrel:$work/root:Kestrel $version"; do
+  IFS=: read -r name root footer <<<"$package"
+  LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$root/usr/share/man/man1/$name.1.gz" \
+    >"$work/$name.1.txt" 2>"$work/man-warnings" || fail "man -l $name.1.gz failed"
+  [ ! -s "$work/man-warnings" ] || fail "man -l $name.1.gz warns: $(cat "$work/man-warnings")"
+  tail -n 1 "$work/$name.1.txt" | grep -q "^$footer " || fail "$name.1.gz is not of $footer"
+  [ "$(zcat "$root/usr/share/doc/$name/changelog.gz" | head -n 1)" = "kestrel ($version) unstable; urgency=medium" ] ||
+    fail "$name's changelog does not begin with version $version"
+done
+# kestrel-cli(1): a subsection per subcommand the program lists, with each of its options.
+commands="$("$cli" --help | sed -n '/^Subcommands:$/,/^$/s/^  \([^ ]*\) .*/\1/p')"
+[ -n "$commands" ] || fail "kestrel-cli --help lists no subcommand"
+for command in $commands; do
+  grep -qx "   $command:" "$work/kestrel-cli.1.txt" || fail "kestrel-cli(1) has no section for $command"
+  for option in $("$cli" "$command" --help | sed -n 's/^  \(-[a-zA-Z],\)\{0,1\}\(--[a-z-]*\).*/\2/p'); do
+    sed -n "/^   $command:\$/,/^   [a-z]*:\$\|^[A-Z]/p" "$work/kestrel-cli.1.txt" |
+      grep -q -- "^ *\(-[a-zA-Z],\)\?$option\b" || fail "kestrel-cli(1) does not describe $command $option"
+  done
+done
 
 # Every Qt library an installed program loads comes with a package it depends on.
 for program in "$installed"/bin/*; do
