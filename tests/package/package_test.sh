@@ -144,6 +144,7 @@ start_in() {
   if [ -n "$folder" ]; then exec_line="${exec_line//%f/\"\$folder\"}"; else exec_line="${exec_line//%f/}"; fi
   eval "set -- $exec_line"
   mkdir -p -m 700 "$work/runtime"
+  : >"$work/log"  # there before the program is, for the first look at it
   PATH="$installed/bin:$PATH" HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=offscreen \
     QT_LOGGING_RULES="qt.widgets.painting=true" "$@" >/dev/null 2>"$work/log" &
   pid=$!
