@@ -2,6 +2,7 @@
 // Reading a file's bytes: whole, or piece by piece so that memory stays the
 // same whatever its size. Only a regular file is read: a directory, a FIFO or
 // a device is refused at once, never waited on.
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -40,8 +41,26 @@ bool read_whole(std::size_t size, std::string& content, ReadSome read_some) {
   return true;
 }
 
-// The pieces' buffer: memory stays the same whatever the file's size.
-constexpr std::size_t block_size = 1 << 16;
+// A regular file open for reading: one implementation per system.
+class Source {
+ public:
+  Source() = default;
+  ~Source();
+  Source(const Source&) = delete;
+  Source& operator=(const Source&) = delete;
+
+  // False, with `error` set, for a file that cannot be opened or is no regular file.
+  bool open(const std::filesystem::path& file, std::string* error);
+  std::size_t size() const;
+  // Bytes read into `into`, 0 at the end, -1 on an error.
+  long long read_some(char* into, std::size_t room);
+  // The system's words for the last failure.
+  static std::string error_text();
+
+ private:
+  std::intptr_t handle_ = -1;
+  std::size_t size_ = 0;
+};
 
 }  // namespace file_read
 

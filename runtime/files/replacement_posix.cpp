@@ -33,16 +33,6 @@ struct Replacement::State {
 
 namespace {
 
-bool write_all(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t done = ::write(fd, data.data(), data.size());
-    if (done < 0 && errno == EINTR) continue;
-    if (done <= 0) return false;
-    data.remove_prefix(static_cast<std::size_t>(done));
-  }
-  return true;
-}
-
 // Opens a regular file for reading; O_NONBLOCK keeps a FIFO from hanging us.
 int open_regular(const fs::path& file, struct stat& info) {
   const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -150,10 +140,10 @@ bool Replacement::open_temporary(const fs::path& name) {
 bool Replacement::write(std::string_view bytes) {
   const int out = state_->out;
   if (replacement::injected_failure(ReplacementStep::write, state_->target)) {
-    write_all(out, bytes.substr(0, bytes.size() / 2));
+    temporary::write_all(out, bytes.substr(0, bytes.size() / 2));
     return false;
   }
-  return out >= 0 && write_all(out, bytes);
+  return out >= 0 && temporary::write_all(out, bytes);
 }
 
 bool Replacement::flush() {

@@ -47,16 +47,6 @@ std::wstring mutex_name(const fs::path& target) {
   return std::wstring(L"Local\\kestrel-profile-") + digits;
 }
 
-bool write_all(HANDLE file, std::string_view data) {
-  while (!data.empty()) {
-    const auto chunk = static_cast<DWORD>(std::min<std::size_t>(data.size(), 1u << 30));
-    DWORD done = 0;
-    if (!WriteFile(file, data.data(), chunk, &done, nullptr) || done == 0) return false;
-    data.remove_prefix(done);
-  }
-  return true;
-}
-
 // A program that has the file open for a moment (a reader) keeps Windows
 // from renaming over it: try again for a while.
 Placed move_into_place(HANDLE file, const fs::path& target, bool replace) {
@@ -128,10 +118,10 @@ bool Replacement::open_temporary(const fs::path& name) {
 bool Replacement::write(std::string_view bytes) {
   const HANDLE out = state_->out;
   if (replacement::injected_failure(ReplacementStep::write, state_->target)) {
-    write_all(out, bytes.substr(0, bytes.size() / 2));
+    temporary::write_all(out, bytes.substr(0, bytes.size() / 2));
     return false;
   }
-  return out != INVALID_HANDLE_VALUE && write_all(out, bytes);
+  return out != INVALID_HANDLE_VALUE && temporary::write_all(out, bytes);
 }
 
 bool Replacement::flush() {

@@ -72,6 +72,16 @@ bool is_temporary_of(std::string_view entry, std::string_view target_name) {
 
 #ifdef _WIN32
 
+bool write_all(Native file, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+    DWORD done = 0;
+    if (!WriteFile(file, bytes.data(), chunk, &done, nullptr) || done == 0) return false;
+    bytes.remove_prefix(done);
+  }
+  return true;
+}
+
 void remove_stale(const fs::path& target) {
   const std::string name = target.filename().string();
   std::error_code error;
@@ -132,6 +142,16 @@ bool still_named(int fd, const fs::path& name) {
 }
 
 }  // namespace
+
+bool write_all(Native file, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t done = ::write(file, bytes.data(), bytes.size());
+    if (done < 0 && errno == EINTR) continue;
+    if (done <= 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(done));
+  }
+  return true;
+}
 
 void remove_stale(const fs::path& target) {
   const std::string name = target.filename().string();

@@ -43,6 +43,9 @@ using Native = int;  // a descriptor
 constexpr Native no_file = -1;
 #endif
 
+// Writes all of `bytes` to the open file; false when some did not reach it.
+bool write_all(Native file, std::string_view bytes);
+
 // A new temporary beside `target`, created and held. `name` is the name to
 // give it (one of sibling_suffix's), or empty for a new one; it is set to
 // the name it got. no_file when none could be made. On Windows the handle

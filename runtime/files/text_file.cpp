@@ -26,11 +26,10 @@ namespace {
 
 struct OpenFile {
   std::string name;
+  temporary::Native handle = temporary::no_file;
 #ifdef _WIN32
-  HANDLE file = INVALID_HANDLE_VALUE;
   LARGE_INTEGER size_at_open{};
 #else
-  int fd = -1;
   off_t size_at_open = 0;
 #endif
   bool created = false;  // the open made the file
@@ -58,43 +57,37 @@ bool open_locked(OpenFile& file) {
   file.created = attributes == INVALID_FILE_ATTRIBUTES;
   // A file marked read-only is refused whoever asks, administrators too.
   if (!file.created && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
-  file.file = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  file.handle = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file.file == INVALID_HANDLE_VALUE) return false;
+  if (file.handle == INVALID_HANDLE_VALUE) return false;
   const auto deadline = std::chrono::steady_clock::now() + lock_wait;
   for (;;) {
     OVERLAPPED whole{};
-    if (LockFileEx(file.file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
+    if (LockFileEx(file.handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
                    MAXDWORD, &whole))
       break;
     if (std::chrono::steady_clock::now() >= deadline) {
-      CloseHandle(file.file);
+      CloseHandle(file.handle);
       if (file.created) DeleteFileW(name.c_str());
       return false;
     }
     std::this_thread::sleep_for(lock_poll);
   }
-  GetFileSizeEx(file.file, &file.size_at_open);
+  GetFileSizeEx(file.handle, &file.size_at_open);
   LARGE_INTEGER end{};
-  SetFilePointerEx(file.file, end, nullptr, FILE_END);
+  SetFilePointerEx(file.handle, end, nullptr, FILE_END);
   return true;
 }
 
-bool write_all(OpenFile& file, const std::string& bytes) {
-  DWORD written = 0;
-  return WriteFile(file.file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-         written == bytes.size();
-}
-
 bool finish(OpenFile& file) {
-  const bool whole = !file.failed && FlushFileBuffers(file.file);
+  const bool whole = !file.failed && FlushFileBuffers(file.handle);
   if (!whole) {
-    SetFilePointerEx(file.file, file.size_at_open, nullptr, FILE_BEGIN);
-    SetEndOfFile(file.file);
+    SetFilePointerEx(file.handle, file.size_at_open, nullptr, FILE_BEGIN);
+    SetEndOfFile(file.handle);
   }
   OVERLAPPED whole_range{};
-  UnlockFileEx(file.file, 0, MAXDWORD, MAXDWORD, &whole_range);
-  CloseHandle(file.file);
+  UnlockFileEx(file.handle, 0, MAXDWORD, MAXDWORD, &whole_range);
+  CloseHandle(file.handle);
   if (!whole && file.created) DeleteFileW(wide_file_name(file.name).c_str());
   return whole;
 }
@@ -104,24 +97,24 @@ bool finish(OpenFile& file) {
 bool open_locked(OpenFile& file) {
   // O_NONBLOCK: a FIFO without a reader fails at once instead of hanging the
   // open; writes block as usual once it is cleared.
-  file.fd = open(file.name.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC);
-  if (file.fd < 0 && errno == ENOENT) {
-    file.fd = open(file.name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NONBLOCK | O_CLOEXEC, 0644);
-    file.created = file.fd >= 0;
+  file.handle = open(file.name.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC);
+  if (file.handle < 0 && errno == ENOENT) {
+    file.handle = open(file.name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NONBLOCK | O_CLOEXEC, 0644);
+    file.created = file.handle >= 0;
   }
-  if (file.fd < 0) return false;
-  fcntl(file.fd, F_SETFL, O_APPEND);
+  if (file.handle < 0) return false;
+  fcntl(file.handle, F_SETFL, O_APPEND);
   // A file with every write bit cleared stays untouched even for the
   // superuser, as Windows leaves a file marked read-only.
   struct stat mode {};
-  if (!file.created && (fstat(file.fd, &mode) != 0 || (mode.st_mode & 0222) == 0)) {
-    close(file.fd);
+  if (!file.created && (fstat(file.handle, &mode) != 0 || (mode.st_mode & 0222) == 0)) {
+    close(file.handle);
     return false;
   }
   const auto deadline = std::chrono::steady_clock::now() + lock_wait;
-  while (flock(file.fd, LOCK_EX | LOCK_NB) != 0) {
+  while (flock(file.handle, LOCK_EX | LOCK_NB) != 0) {
     if (std::chrono::steady_clock::now() >= deadline) {
-      close(file.fd);
+      close(file.handle);
       if (file.created) unlink(file.name.c_str());
       return false;
     }
@@ -131,9 +124,9 @@ bool open_locked(OpenFile& file) {
   // may be gone) while we waited for the lock: lines appended to the old
   // file would be lost, so the name is opened again.
   struct stat info {}, named {};
-  if (fstat(file.fd, &info) != 0 || stat(file.name.c_str(), &named) != 0 || info.st_dev != named.st_dev ||
+  if (fstat(file.handle, &info) != 0 || stat(file.name.c_str(), &named) != 0 || info.st_dev != named.st_dev ||
       info.st_ino != named.st_ino) {
-    close(file.fd);
+    close(file.handle);
     file.created = false;
     return std::chrono::steady_clock::now() < deadline && open_locked(file);
   }
@@ -141,28 +134,17 @@ bool open_locked(OpenFile& file) {
   return true;
 }
 
-bool write_all(OpenFile& file, const std::string& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = write(file.fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 bool finish(OpenFile& file) {
-  const bool whole = !file.failed && fsync(file.fd) == 0;
+  const bool whole = !file.failed && fsync(file.handle) == 0;
   if (!whole) {
     if (file.created) {
       unlink(file.name.c_str());
-    } else if (ftruncate(file.fd, file.size_at_open) != 0) {
+    } else if (ftruncate(file.handle, file.size_at_open) != 0) {
       // Nothing more can be done here; the caller is told the write failed.
     }
   }
-  flock(file.fd, LOCK_UN);
-  const bool closed = close(file.fd) == 0;
+  flock(file.handle, LOCK_UN);
+  const bool closed = close(file.handle) == 0;
   return whole && closed;
 }
 
@@ -197,7 +179,7 @@ int text_file_write_line(int handle, std::string_view text) {
   if (file.failed) return -1;
   std::string line(text);
   line += "\r\n";
-  if (!(file.staging ? file.staging->write(line) : write_all(file, line))) {
+  if (!(file.staging ? file.staging->write(line) : temporary::write_all(file.handle, line))) {
     file.failed = true;
     return -1;
   }
