@@ -107,6 +107,7 @@ void judge_reading(const runtime::ArchiveReading& reading, const std::vector<Pac
     findings.fail("neither a zip nor a RAR archive (" + reading.problem + ")");
     return;
   }
+  if (reading.volume) findings.fail("one volume of a multi-volume set; the client unpacks one archive alone");
   if (!expected.empty() && expected != kind)
     findings.fail("a " + kind + " archive, but the package address ends in ." + expected);
   if (!reading.complete) {

@@ -3,8 +3,10 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <system_error>
 
@@ -130,6 +132,38 @@ bool read_data(struct archive* reader, std::size_t index, ArchiveEntry& entry, c
   return true;
 }
 
+// An unsigned number of RAR 5 in 7-bit groups; 0 past the end.
+std::uint64_t vint(std::string_view bytes, std::size_t& at) {
+  std::uint64_t value = 0;
+  for (int shift = 0; at < bytes.size() && shift < 64; shift += 7) {
+    const auto byte = static_cast<unsigned char>(bytes[at++]);
+    value |= std::uint64_t{byte & 0x7Fu} << shift;
+    if ((byte & 0x80) == 0) break;
+  }
+  return value;
+}
+
+// Whether the archive's first header marks it as one volume of a
+// multi-volume set, which libarchive reads without a word: RAR 4's main
+// header flag 0x0001, RAR 5's archive flag 0x0001, zip's spanning marker.
+bool marked_as_volume(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string head(64, '\0');
+  in.read(head.data(), static_cast<std::streamsize>(head.size()));
+  head.resize(static_cast<std::size_t>(in.gcount()));
+  if (head.starts_with("PK\x07\x08")) return true;
+  if (head.starts_with(std::string_view("Rar!\x1a\x07\x00", 7)))
+    return head.size() > 10 && head[9] == 0x73 && (head[10] & 0x01) != 0;
+  if (!head.starts_with(std::string_view("Rar!\x1a\x07\x01\x00", 8))) return false;
+  std::size_t at = 12;  // after the header's CRC32
+  vint(head, at);       // header size
+  if (vint(head, at) != 1) return false;  // not the main archive header
+  const std::uint64_t flags = vint(head, at);
+  if (flags & 0x0001) vint(head, at);  // extra area size
+  if (flags & 0x0002) vint(head, at);  // data size
+  return (vint(head, at) & 0x0001) != 0;
+}
+
 // Why the file cannot be read at all, or "".
 std::string unreadable(const std::filesystem::path& path, std::uint64_t& size) {
   std::error_code error;
@@ -153,7 +187,8 @@ ArchiveReading read_archive(const std::string& path_utf8, const ArchiveVisitor& 
   // Opening already bids for the format: bytes of no archive fail here.
   const int opened = archive_platform::open_file(reader.get(), path_utf8);
   const int error = archive_errno(reader.get());
-  reading.opened = opened == ARCHIVE_OK || error == ARCHIVE_ERRNO_FILE_FORMAT || error <= 0;
+  reading.volume = marked_as_volume(std::filesystem::path(path8));
+  reading.opened = opened == ARCHIVE_OK || error == EILSEQ || error <= 0;  // libarchive says EILSEQ of a format
   if (opened != ARCHIVE_OK) {
     reading.problem = reading.opened ? error_text(reader.get()) : std::strerror(error);
     return reading;

@@ -34,6 +34,7 @@ struct ArchiveReading {
   ArchiveFormat format = ArchiveFormat::none;
   std::vector<ArchiveEntry> entries;
   bool complete = false;  // every entry listed, its data read to its end
+  bool volume = false;    // marked as one volume of a multi-volume set
   std::string problem;    // why not opened, or why reading stopped (libarchive's words)
   // The entry whose header or data failed, when reading stopped at one.
   std::optional<std::size_t> failed_entry;
