@@ -65,6 +65,6 @@ int run(const std::vector<std::string>& arguments) {
   return print_outcome(outcome, request.dry_run, request.json, warnings);
 }
 
-bool runs_in_helper(Command command) { return command == Command::verify; }
+bool runs_in_helper(Command command) { return command == Command::verify || command == Command::inspect; }
 
 }  // namespace cli

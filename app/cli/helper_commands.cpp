@@ -1,13 +1,14 @@
 // The commands that need the network, hash or archive libraries, run in
 // this program: kestrel-cli-helper, or kestrel-cli.exe on Windows.
 #include "app/cli/helper.h"
+#include "app/cli/inspect.h"
 #include "app/cli/verify.h"
 
 namespace cli {
 
 int run_helper_command(const Request& request, const std::vector<std::string>&) {
   if (!enter_directory(request)) return status_refused;
-  return verify(request);
+  return request.command == Command::inspect ? inspect(request) : verify(request);
 }
 
 }  // namespace cli

@@ -22,7 +22,8 @@ const char* const description =
     "runs the same checks and writes the same files. Fields marked * are required.\n"
     "Exit status: 0 written, 1 a file could not be written, 2 a check failed or the command line is wrong.\n"
     "verify checks the live release against both files; its exit status: 0 every check passed,\n"
-    "3 a check failed, 1 the check could not be made, 2 the command line is wrong.";
+    "3 a check failed, 1 the check could not be made, 2 the command line is wrong.\n"
+    "inspect checks a package as the client unpacks it, offline; its exit status as verify's.";
 
 }  // namespace
 
@@ -52,7 +53,10 @@ Parsed parse_command_line(const std::vector<std::string>& arguments) {
   verify->add_option("--wait", request.wait_seconds, "Repeat the checks every few seconds until they pass or SECONDS are up")
       ->type_name("SECONDS")
       ->check(CLI::Range(0.0, 604800.0));
-  for (CLI::App* command : {show, generate, verify}) {
+  CLI::App* inspect = app.add_subcommand(
+      "inspect", "Check a package (zip or rar) as the client unpacks it into its folder, against both files; offline");
+  inspect->add_option("FILE", request.package_file, "The package")->required()->type_name("FILE");
+  for (CLI::App* command : {show, generate, verify, inspect}) {
     command->fallthrough();
     command->footer("Also: -C DIR and --json (kestrel-cli --help).");
   }
@@ -98,7 +102,10 @@ Parsed parse_command_line(const std::vector<std::string>& arguments) {
     runtime::print_err(err.str());
     return {std::nullopt, code == 0 ? status_written : status_refused};
   }
-  request.command = show->parsed() ? Command::show : verify->parsed() ? Command::verify : Command::generate;
+  request.command = show->parsed()      ? Command::show
+                    : verify->parsed()  ? Command::verify
+                    : inspect->parsed() ? Command::inspect
+                                        : Command::generate;
   if (version) request.command = Command::version;  // whatever else was given, as git --version
   // Only the options that were given replace what the form would show.
   for (const auto& [id, option] : field_options) {
