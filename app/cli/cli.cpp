@@ -2,6 +2,7 @@
 
 #include "app/cli/file_warnings.h"
 #include "app/cli/output.h"
+#include "app/cli/publish.h"
 #include "app/cli/request.h"
 #include "app/cli/terminal.h"
 #include "app/cli/values.h"
@@ -40,6 +41,7 @@ int run(const std::vector<std::string>& arguments) {
     return status_refused;
   }
   if (request.command == Command::verify) return verify(request);
+  if (request.command == Command::publish) return publish(request);
   // Said before anything is written, of the files as the publisher left them.
   const Warnings warnings = file_warnings();
   for (const std::string& warning : warnings) print_err("kestrel-cli: warning: " + warning + "\n");

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <sstream>
 
+#include "app/cli/publish.h"
 #include "app/cli/terminal.h"
 
 namespace cli {
@@ -22,7 +23,9 @@ const char* const description =
     "runs the same checks and writes the same files. Fields marked * are required.\n"
     "Exit status: 0 written, 1 a file could not be written, 2 a check failed or the command line is wrong.\n"
     "verify checks the live release against both files; its exit status: 0 every check passed,\n"
-    "3 a check failed, 1 the check could not be made, 2 the command line is wrong.";
+    "3 a check failed, 1 the check could not be made, 2 the command line is wrong.\n"
+    "publish puts the release live in the safe order; its exit status: 0 live and verified,\n"
+    "3 a check failed, 1 the server refused or could not be reached, 2 the command line is wrong.";
 
 }  // namespace
 
@@ -50,7 +53,8 @@ Parsed parse_command_line(const std::vector<std::string>& arguments) {
   verify->add_option("--wait", request.wait_seconds, "Repeat the checks every few seconds until they pass or SECONDS are up")
       ->type_name("SECONDS")
       ->check(CLI::Range(0.0, 604800.0));
-  for (CLI::App* command : {show, generate, verify}) {
+  CLI::App* publish = add_publish_command(app, request);
+  for (CLI::App* command : {show, generate, verify, publish}) {
     command->fallthrough();
     command->footer("Also: -C DIR and --json (kestrel-cli --help).");
   }
@@ -95,7 +99,10 @@ Parsed parse_command_line(const std::vector<std::string>& arguments) {
     print_err(err.str());
     return {std::nullopt, code == 0 ? status_written : status_refused};
   }
-  request.command = show->parsed() ? Command::show : verify->parsed() ? Command::verify : Command::generate;
+  request.command = show->parsed()      ? Command::show
+                    : verify->parsed()  ? Command::verify
+                    : publish->parsed() ? Command::publish
+                                        : Command::generate;
   // Only the options that were given replace what the form would show.
   for (const auto& [id, option] : field_options) {
     if (option->count() > 0) request.given[id] = field_values[id];

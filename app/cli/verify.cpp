@@ -22,17 +22,6 @@ std::chrono::milliseconds milliseconds(double seconds) {
   return std::chrono::milliseconds(static_cast<long long>(seconds * 1000));
 }
 
-// Why the local files cannot be checked against, or "".
-std::string local_files_problem(const release::Values& values) {
-  std::string error;
-  for (const char* name : {files::client_config_file, files::update_descriptor_file}) {
-    if (!read_file(name, error)) return std::string(name) + ": " + error;
-  }
-  if (values[release::FieldId::update_url].text.empty())
-    return std::string(files::client_config_file) + " names no descriptor address ([Update] URL)";
-  return {};
-}
-
 std::optional<release::LocalPackage> local_package(const std::string& path, std::string& error) {
   release::LocalPackage package{path, {}};
   runtime::Sha256 sha256;
@@ -46,6 +35,17 @@ std::optional<release::LocalPackage> local_package(const std::string& path, std:
 }
 
 }  // namespace
+
+// Why the local files cannot be checked against, or "".
+std::string local_files_problem(const release::Values& values) {
+  std::string error;
+  for (const char* name : {files::client_config_file, files::update_descriptor_file}) {
+    if (!read_file(name, error)) return std::string(name) + ": " + error;
+  }
+  if (values[release::FieldId::update_url].text.empty())
+    return std::string(files::client_config_file) + " names no descriptor address ([Update] URL)";
+  return {};
+}
 
 int verify(const Request& request) {
   const release::Values values = release::prefill();
