@@ -162,7 +162,8 @@ class CurlUploader : public Uploader {
       curl_easy_setopt(curl_, CURLOPT_CUSTOMREQUEST, "DELETE");
       return perform();
     }
-    return quote({target_.kind == Kind::sftp ? "rm " + quoted(server_path(name)) : "DELE " + server_path(name)});
+    if (target_.kind == Kind::sftp) return quote(name, {"rm " + quoted(server_path(name))});
+    return quote(name, {"DELE " + leaf(name)});
   }
 
   std::optional<std::vector<std::string>> list_beside(const std::string& name) override {
@@ -191,12 +192,9 @@ class CurlUploader : public Uploader {
     return scheme + "://" + target_.host + (target_.port.empty() ? "" : ":" + target_.port);
   }
   std::string url_of(const std::string& name) const { return origin() + target_.path + percent_encoded(name); }
-  // A path as the server's commands take it: for FTP relative to the
-  // login's folder (as curl reads an ftp:// address), for SFTP absolute.
-  std::string server_path(const std::string& name) const {
-    const std::string path = percent_decoded(target_.path) + name;
-    return target_.kind == Kind::sftp ? path : path.substr(1);
-  }
+  // A path as SFTP's commands take it: absolute.
+  std::string server_path(const std::string& name) const { return percent_decoded(target_.path) + name; }
+  static std::string leaf(const std::string& name) { return name.substr(name.rfind('/') + 1); }
 
   // The handle set for one request: the login, bounds, TLS, host keys.
   void prepare(const std::string& url) {
@@ -278,11 +276,13 @@ class CurlUploader : public Uploader {
     return {};
   }
 
-  UploadStatus quote(const std::vector<std::string>& commands) {
-    prepare(origin() + (target_.kind == Kind::sftp ? "/" : "/"));
+  // Commands after the login, in the folder of `name` (SFTP's take whole
+  // paths; FTP's, sent once curl is in that folder, the names alone).
+  UploadStatus quote(const std::string& name, const std::vector<std::string>& commands) {
+    prepare(target_.kind == Kind::sftp ? origin() + "/" : url_of(name.substr(0, name.rfind('/') + 1)));
     curl_slist* list = nullptr;
     for (const std::string& command : commands) list = curl_slist_append(list, command.c_str());
-    curl_easy_setopt(curl_, CURLOPT_QUOTE, list);
+    curl_easy_setopt(curl_, target_.kind == Kind::sftp ? CURLOPT_QUOTE : CURLOPT_POSTQUOTE, list);
     curl_easy_setopt(curl_, CURLOPT_NOBODY, 1L);
     const UploadStatus status = perform();
     curl_slist_free_all(list);
@@ -290,8 +290,9 @@ class CurlUploader : public Uploader {
   }
 
   UploadStatus rename_once(const std::string& from, const std::string& to) {
-    if (target_.kind == Kind::sftp) return quote({"rename " + quoted(server_path(from)) + " " + quoted(server_path(to))});
-    if (target_.kind != Kind::webdav) return quote({"RNFR " + server_path(from), "RNTO " + server_path(to)});
+    if (target_.kind == Kind::sftp)
+      return quote(from, {"rename " + quoted(server_path(from)) + " " + quoted(server_path(to))});
+    if (target_.kind != Kind::webdav) return quote(from, {"RNFR " + leaf(from), "RNTO " + leaf(to)});
     prepare(url_of(from));
     curl_easy_setopt(curl_, CURLOPT_CUSTOMREQUEST, "MOVE");
     const std::string destination = "Destination: " + url_of(to);
