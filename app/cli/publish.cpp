@@ -53,11 +53,12 @@ int publish(const Request& request) {
   release::PublishOptions options;
   std::string error;
   const std::optional<runtime::UploadTarget> target = runtime::parse_upload_target(request.target, error);
-  if (!target) return refuse("--to " + request.target + ": " + error);
+  if (!target) return refuse("--to " + runtime::without_password(request.target) + ": " + error);
   options.target = *target;
   if (request.package_to) {
     options.package_target = runtime::parse_upload_target(*request.package_to, error);
-    if (!options.package_target) return refuse("--package-to " + *request.package_to + ": " + error);
+    if (!options.package_target)
+      return refuse("--package-to " + runtime::without_password(*request.package_to) + ": " + error);
   }
   if (!take_password(request, options.login.password, error)) return refuse(error);
   options.login.timeout = options.timeout = milliseconds(request.timeout_seconds);

@@ -100,15 +100,24 @@ std::optional<UploadTarget> parse_upload_target(const std::string& text, std::st
   return target;
 }
 
+std::string without_password(const std::string& text) {
+  const auto separator = text.find("://");
+  if (separator == std::string::npos) return text;
+  const auto end = text.find('/', separator + 3);
+  const auto at = text.rfind('@', end);
+  const auto colon = text.find(':', separator + 3);
+  if (at == std::string::npos || at < separator || colon > at) return text;
+  return text.substr(0, colon) + text.substr(at);
+}
+
 std::vector<std::string> Uploader::clear_temporaries(const std::string& name) {
   std::vector<std::string> removed;
   const auto names = list_beside(name);
   if (!names) return removed;
   const std::string folder = name.substr(0, name.rfind('/') + 1);
-  const std::string file = name.substr(folder.size());
   for (const std::string& entry : *names) {
     const std::string leaf = entry.substr(entry.rfind('/') + 1);  // some FTP servers list paths
-    if (temporary::is_temporary_of(leaf, file) && remove(folder + leaf).ok) removed.push_back(folder + leaf);
+    if (temporary::is_temporary_name(leaf) && remove(folder + leaf).ok) removed.push_back(folder + leaf);
   }
   return removed;
 }

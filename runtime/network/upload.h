@@ -33,6 +33,9 @@ struct UploadTarget {
 // which other users could read in the process list.
 std::optional<UploadTarget> parse_upload_target(const std::string& text, std::string& error);
 
+// TARGET with any password in its address left out, to be shown.
+std::string without_password(const std::string& text);
+
 struct UploadLogin {
   std::optional<std::string> password;  // none: the user's netrc file, or keys for sftp
   // Bounds connecting and each wait for the server; a transfer goes on as
@@ -65,8 +68,12 @@ class Uploader {
   virtual UploadStatus remove(const std::string& name) = 0;
   // The names in the folder that holds `name`; none when it cannot be listed.
   virtual std::optional<std::vector<std::string>> list_beside(const std::string& name) = 0;
-  // Removes the temporaries of `name` ("<name>.kestrel-<16 hex digits>")
-  // that a killed publisher left; the names removed.
+  // Removes the temporaries in the folder of `name` ("<file>.kestrel-<16
+  // hex digits>") that a killed publisher left, of any file, since the next
+  // publish may be of another release; the names removed. A server has no
+  // locks to tell a running publisher's from a leftover: two publishes into
+  // one folder at once are not supported (the one whose temporary goes
+  // fails at its rename, and the live release stays whole).
   virtual std::vector<std::string> clear_temporaries(const std::string& name);
 };
 

@@ -2,7 +2,6 @@
 // one, held as runtime/files/temporary_file.h holds a writer's temporary
 // (so that a cleaner spares it while it is written), flushed, and renamed
 // onto the name.
-#include <algorithm>
 #include <map>
 #include <system_error>
 
@@ -181,15 +180,16 @@ class FolderUploader : public Uploader {
 
   // Only those that no running writer holds.
   std::vector<std::string> clear_temporaries(const std::string& name) override {
-    const auto before = list_beside(name);
-    temporary::remove_stale(where(name));
-    const auto after = list_beside(name);
     std::vector<std::string> removed;
-    if (!before || !after) return removed;
-    const std::string file = where(name).filename().string();
+    const auto before = list_beside(name);
+    if (!before) return removed;
+    const std::string folder = name.substr(0, name.rfind('/') + 1);
     for (const std::string& entry : *before) {
-      if (temporary::is_temporary_of(entry, file) && std::find(after->begin(), after->end(), entry) == after->end())
-        removed.push_back(name.substr(0, name.rfind('/') + 1) + entry);
+      if (!temporary::is_temporary_name(entry)) continue;
+      const std::string file = entry.substr(0, entry.rfind(".kestrel-"));
+      temporary::remove_stale(where(folder + file));
+      std::error_code code;
+      if (!fs::exists(where(folder + entry), code)) removed.push_back(folder + entry);
     }
     return removed;
   }

@@ -10,25 +10,52 @@
 
 namespace test_support {
 
-ReleaseServer::ReleaseServer(const std::filesystem::path& root) {
+namespace {
+
+// One line of what the server prints, without its line end.
+std::string read_line(int fd) {
+  std::string line;
+  pollfd ready{fd, POLLIN, 0};
+  char c = 0;
+  while (::poll(&ready, 1, 20000) > 0 && ::read(fd, &c, 1) == 1 && c != '\n') line += c;
+  return line;
+}
+
+}  // namespace
+
+ReleaseServer::ReleaseServer(const std::filesystem::path& root, const std::vector<std::string>& upload_servers,
+                             const std::filesystem::path& state, const std::string& password) {
   int out[2];
   if (::pipe2(out, O_CLOEXEC) != 0) return;
   pid_ = ::fork();
   if (pid_ == 0) {
     ::dup2(out[1], 1);
-    const std::string folder = root.string();
-    // It ends by itself after a minute, should this process die without ending it.
-    ::execl(KESTREL_PYTHON, KESTREL_PYTHON, KESTREL_RELEASE_SERVER, folder.c_str(), "--lifetime", "60", nullptr);
+    // It ends by itself after a few minutes, should this process die without ending it.
+    std::vector<std::string> arguments = {KESTREL_PYTHON, KESTREL_RELEASE_SERVER, root.string(), "--lifetime", "240"};
+    for (const std::string& server : upload_servers) arguments.push_back("--" + server);
+    if (!upload_servers.empty()) arguments.insert(arguments.end(), {"--state", state.string(), "--password", password});
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    ::execv(KESTREL_PYTHON, argv.data());
     ::_exit(127);
   }
   ::close(out[1]);
   // The first line names the ports; the server is listening once it is written.
-  std::string line;
-  pollfd ready{out[0], POLLIN, 0};
-  char c = 0;
-  while (::poll(&ready, 1, 20000) > 0 && ::read(out[0], &c, 1) == 1 && c != '\n') line += c;
+  std::istringstream(read_line(out[0])) >> port_ >> refused_port_;
+  if (!upload_servers.empty()) {
+    std::istringstream ports(read_line(out[0]));
+    for (std::string item; ports >> item;) {
+      const auto equals = item.find('=');
+      if (equals != std::string::npos) upload_ports_[item.substr(0, equals)] = item.substr(equals + 1);
+    }
+  }
   ::close(out[0]);
-  std::istringstream(line) >> port_ >> refused_port_;
+}
+
+std::string ReleaseServer::port(const std::string& upload_server) const {
+  const auto found = upload_ports_.find(upload_server);
+  return found == upload_ports_.end() ? std::string() : found->second;
 }
 
 ReleaseServer::~ReleaseServer() {

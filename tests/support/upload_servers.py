@@ -20,6 +20,9 @@ import signal
 import socket
 import subprocess
 import threading
+import logging
+
+logging.getLogger("pyftpdlib").setLevel(logging.WARNING)  # no line per command
 
 READ_ONLY, READ_WRITE = "elr", "elradfmw"
 
