@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "files/update_descriptor.h"
+#include "release/package_contents.h"
 #include "runtime/files/sha256.h"
 #include "runtime/network/upload_local.h"
 #include "runtime/text/gbk.h"
@@ -68,6 +69,13 @@ class Publisher {
       step.details.push_back(plan_.package_file + ": " + error);
       return stop(std::move(step), PublishVerdict::not_done, "the package " + plan_.package_file + " cannot be read");
     }
+    PackageInspection contents = inspect_package(plan_.package_file, local_, options_.progress);
+    if (!contents.readable) {
+      step.details.push_back(contents.problem);
+      return stop(std::move(step), PublishVerdict::not_done, "the package " + plan_.package_file + " cannot be read");
+    }
+    step.checks.push_back(std::move(contents.check));
+    for (std::string& warning : contents.warnings) publication_.warnings.push_back(std::move(warning));
     if (verdict_of(step.checks) != Verdict::passed)
       return stop(std::move(step), verdict_of(step.checks) == Verdict::failed ? PublishVerdict::check_failed
                                                                               : PublishVerdict::not_done,
@@ -89,7 +97,7 @@ class Publisher {
       return stop(std::move(step), PublishVerdict::not_done, "nothing was sent");
     if (!descriptor_uploader_) descriptor_uploader_ = package_uploader_;
     clear_temporaries(*package_uploader_, plan_.package_name, step);
-    VerifyOptions served{options_.timeout, package_, {}};
+    const VerifyOptions served = verify_options(package_, {});
     std::vector<std::string> ignored;
     if (check_served_package(plan_.package_address, served, ignored).state == CheckState::ok) {
       step.state = StepState::skipped;
@@ -112,7 +120,7 @@ class Publisher {
       step.details.push_back(step.source + " must serve " + plan_.package_file + " (size and SHA-256)");
       return next(std::move(step));
     }
-    const VerifyOptions served{options_.timeout, package_, options_.progress};
+    const VerifyOptions served = verify_options(package_, options_.progress);
     const Clock::time_point deadline = Clock::now() + options_.wait;
     for (int round = 1;; ++round) {
       CheckResult check = check_served_package(plan_.package_address, served, publication_.warnings);
@@ -155,7 +163,7 @@ class Publisher {
       return;
     }
     // The gate compared the package byte for byte; here its first bytes do.
-    const VerifyOptions options{options_.timeout, std::nullopt, {}};
+    const VerifyOptions options = verify_options(std::nullopt, {});
     const Clock::time_point deadline = Clock::now() + options_.wait;
     Verification verification;
     for (int round = 1;; ++round) {
@@ -176,6 +184,15 @@ class Publisher {
     stop(std::move(step),
          verification.verdict == Verdict::failed ? PublishVerdict::check_failed : PublishVerdict::not_done,
          "the new release is in place, but the live release differs from the local files or is broken");
+  }
+
+  VerifyOptions verify_options(const std::optional<LocalPackage>& package,
+                               const std::function<void(std::uint64_t, std::uint64_t)>& progress) const {
+    VerifyOptions options;
+    options.timeout = options_.timeout;
+    options.package = package;
+    options.progress = progress;
+    return options;
   }
 
   const runtime::UploadTarget& package_target() const {

@@ -105,6 +105,11 @@ Verification verify_release(const Values& local, const VerifyOptions& options) {
     if (auto warning = versions_warning(local[FieldId::program_version].text, served.Version))
       verification.warnings.push_back(*warning);
   }
+  if (options.package_contents) {
+    checks.push_back(*options.package_contents);
+    verification.warnings.insert(verification.warnings.end(), options.package_warnings.begin(),
+                                 options.package_warnings.end());
+  }
   verification.verdict = verdict_of(checks);
   return verification;
 }

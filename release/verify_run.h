@@ -27,6 +27,9 @@ struct VerifyOptions {
   std::optional<LocalPackage> package;  // compare the served package with this file
   // Told of the package download's progress: bytes so far, and the size expected.
   std::function<void(std::uint64_t done, std::uint64_t total)> progress;
+  // The check of the local package's contents, made beforehand, and its warnings.
+  std::optional<CheckResult> package_contents;
+  std::vector<std::string> package_warnings;
 };
 
 struct Verification {
@@ -43,7 +46,8 @@ CheckResult check_served_package(const std::string& address, const VerifyOptions
 
 // The checks of the release the local values describe (as the form
 // pre-fills them): descriptor, descriptor matches, package, and the versions
-// warning. A check that needs what an earlier one could not give is left out.
+// warning; then the package contents given. A check that needs what an
+// earlier one could not give is left out.
 Verification verify_release(const Values& local, const VerifyOptions& options);
 
 }  // namespace release

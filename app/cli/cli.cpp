@@ -1,6 +1,7 @@
 #include "app/cli/cli.h"
 
 #include "app/cli/file_warnings.h"
+#include "app/cli/inspect.h"
 #include "app/cli/output.h"
 #include "app/cli/publish.h"
 #include "app/cli/request.h"
@@ -41,6 +42,7 @@ int run(const std::vector<std::string>& arguments) {
     return status_refused;
   }
   if (request.command == Command::verify) return verify(request);
+  if (request.command == Command::inspect) return inspect(request);
   if (request.command == Command::publish) return publish(request);
   // Said before anything is written, of the files as the publisher left them.
   const Warnings warnings = file_warnings();

@@ -1,6 +1,7 @@
 #include "app/cli/publish.h"
 
 #include <chrono>
+#include <nlohmann/json.hpp>
 
 #include "app/cli/terminal.h"
 #include "app/cli/verify.h"
@@ -67,7 +68,7 @@ int publish(const Request& request) {
 
   const release::Values values = release::prefill();
   if (const std::string problem = local_files_problem(values); !problem.empty())
-    return print_not_checked(problem, request.json);
+    return print_not_checked(problem, request.json, {{"rounds", 0}, {"steps", nlohmann::ordered_json::array()}});
   const std::optional<release::PublishPlan> plan =
       release::plan_publication(values, request.package_file, request.package_to.has_value(), error);
   if (!plan) return refuse(error);

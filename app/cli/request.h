@@ -10,7 +10,7 @@
 
 namespace cli {
 
-enum class Command { show, generate, verify, publish };
+enum class Command { show, generate, verify, inspect, publish };
 
 struct Request {
   Command command = Command::show;
@@ -21,7 +21,7 @@ struct Request {
   std::optional<std::string> note_file;
   std::optional<std::string> password_env;
   bool password_stdin = false;
-  // verify's
+  // verify's and inspect's
   std::optional<std::string> package_file;
   double timeout_seconds = 10;
   double wait_seconds = 0;  // 0: one round

@@ -7,6 +7,7 @@
 #include "app/cli/verify_output.h"
 #include "files/client_config.h"
 #include "files/update_descriptor.h"
+#include "release/package_contents.h"
 #include "release/prefill.h"
 #include "runtime/files/sha256.h"
 
@@ -34,6 +35,8 @@ std::optional<release::LocalPackage> local_package(const std::string& path, std:
   return package;
 }
 
+const nlohmann::ordered_json no_rounds = {{"rounds", 0}};
+
 }  // namespace
 
 // Why the local files cannot be checked against, or "".
@@ -50,13 +53,20 @@ std::string local_files_problem(const release::Values& values) {
 int verify(const Request& request) {
   const release::Values values = release::prefill();
   if (const std::string problem = local_files_problem(values); !problem.empty())
-    return print_not_checked(problem, request.json);
+    return print_not_checked(problem, request.json, no_rounds);
   release::VerifyOptions options;
   options.timeout = milliseconds(request.timeout_seconds);
   if (request.package_file) {
     std::string error;
     options.package = local_package(*request.package_file, error);
-    if (!options.package) return print_not_checked("--package " + *request.package_file + ": " + error, request.json);
+    if (!options.package)
+      return print_not_checked("--package " + *request.package_file + ": " + error, request.json, no_rounds);
+    // The contents are the local file's: looked into once, for every round.
+    ProgressLine progress;
+    release::PackageInspection contents = release::inspect_package(*request.package_file, values, progress_shown(progress));
+    if (!contents.readable) return print_not_checked("--package " + contents.problem, request.json, no_rounds);
+    options.package_contents = contents.check;
+    options.package_warnings = contents.warnings;
   }
 
   const Clock::time_point deadline = Clock::now() + milliseconds(request.wait_seconds);
@@ -65,15 +75,14 @@ int verify(const Request& request) {
     release::Verification verification;
     {
       ProgressLine progress;
-      if (request.package_file && error_is_terminal())
-        options.progress = [&](std::uint64_t done, std::uint64_t total) { progress.show(done, total); };
+      if (request.package_file) options.progress = progress_shown(progress);
       verification = release::verify_release(values, options);
     }
     const auto left = deadline - Clock::now();
     const bool last = verification.verdict == release::Verdict::passed || left <= Clock::duration::zero();
     if (!request.json) print_round(verification, rounds_shown ? round : 0);
     if (last) {
-      if (request.json) print_verification_json(verification, round);
+      if (request.json) print_verification_json(verification, {{"rounds", round}});
       return verify_exit_status(verification.verdict);
     }
     std::this_thread::sleep_for(std::min<Clock::duration>(round_interval, left));

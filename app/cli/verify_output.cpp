@@ -15,14 +15,14 @@ using release::Verdict;
 
 struct VerdictText {
   Verdict verdict;
-  const char* name;   // JSON's status
-  const char* words;  // the last line
+  const char* name;  // JSON's status
+  const char* VerdictWords::*words;  // the last line
   int exit_status;
 };
 constexpr VerdictText verdict_texts[] = {
-    {Verdict::passed, "passed", "the clients will receive this release", status_written},
-    {Verdict::failed, "failed", "the live release differs from the local files or is broken", status_release_broken},
-    {Verdict::not_checked, "not_checked", "the live release could not be checked", status_not_checked},
+    {Verdict::passed, "passed", &VerdictWords::passed, status_written},
+    {Verdict::failed, "failed", &VerdictWords::failed, status_release_broken},
+    {Verdict::not_checked, "not_checked", &VerdictWords::not_checked, status_not_checked},
 };
 
 const VerdictText& text_of(Verdict verdict) {
@@ -81,6 +81,23 @@ const char* name_of(release::StepState state) {
 
 }  // namespace
 
+const VerdictWords release_words = {"the clients will receive this release",
+                                    "the live release differs from the local files or is broken",
+                                    "the live release could not be checked"};
+
+int verify_exit_status(Verdict verdict) { return text_of(verdict).exit_status; }
+
+std::string check_lines(const std::vector<release::CheckResult>& checks, const std::string& indent) {
+  std::string text;
+  for (const release::CheckResult& check : checks) {
+    const char* mark = check.state == CheckState::ok ? "ok  " : "FAIL";
+    text += indent + mark + " " + check.name + ":";
+    text += check.details.empty() ? "\n" : " " + check.details.front() + "\n";
+    for (std::size_t i = 1; i < check.details.size(); ++i) text += indent + "     " + check.details[i] + "\n";
+  }
+  return text;
+}
+
 int publish_exit_status(release::PublishVerdict verdict) { return text_of(verdict).exit_status; }
 
 void print_step(const release::Step& step) {
@@ -121,44 +138,35 @@ void print_publication_json(const release::Publication& publication) {
               {"steps", steps}});
 }
 
-int verify_exit_status(Verdict verdict) { return text_of(verdict).exit_status; }
 
-std::string check_lines(const std::vector<release::CheckResult>& checks, const std::string& indent) {
-  std::string text;
-  for (const release::CheckResult& check : checks) {
-    const char* mark = check.state == CheckState::ok ? "ok  " : "FAIL";
-    text += indent + mark + " " + check.name + ":";
-    text += check.details.empty() ? "\n" : " " + check.details.front() + "\n";
-    for (std::size_t i = 1; i < check.details.size(); ++i) text += indent + "     " + check.details[i] + "\n";
-  }
-  return text;
-}
-
-void print_round(const release::Verification& verification, int round) {
+void print_round(const release::Verification& verification, int round, const VerdictWords& words) {
   std::string text = round > 0 ? "round " + std::to_string(round) + ":\n" : "";
   text += check_lines(verification.checks);
   for (const std::string& warning : verification.warnings) text += "warning: " + warning + "\n";
-  text += std::string(text_of(verification.verdict).words) + "\n";
+  text += std::string(words.*text_of(verification.verdict).words) + "\n";
   print_out(text);
 }
 
-void print_verification_json(const release::Verification& verification, int rounds) {
-  print_json({{"status", text_of(verification.verdict).name},
-              {"exit_status", verify_exit_status(verification.verdict)},
-              {"message", text_of(verification.verdict).words},
-              {"checks", checks_json(verification.checks)},
-              {"warnings", verification.warnings},
-              {"rounds", rounds}});
+void print_verification_json(const release::Verification& verification, const json& more,
+                             const VerdictWords& words) {
+  json object = {{"status", text_of(verification.verdict).name},
+                 {"exit_status", verify_exit_status(verification.verdict)},
+                 {"message", words.*text_of(verification.verdict).words},
+                 {"checks", checks_json(verification.checks)},
+                 {"warnings", verification.warnings}};
+  object.update(more);
+  print_json(object);
 }
 
-int print_not_checked(const std::string& message, bool as_json) {
+int print_not_checked(const std::string& message, bool as_json, const json& more) {
   if (as_json) {
-    print_json({{"status", text_of(Verdict::not_checked).name},
-                {"exit_status", status_not_checked},
-                {"message", message},
-                {"checks", json::array()},
-                {"warnings", json::array()},
-                {"rounds", 0}});
+    json object = {{"status", text_of(Verdict::not_checked).name},
+                   {"exit_status", status_not_checked},
+                   {"message", message},
+                   {"checks", json::array()},
+                   {"warnings", json::array()}};
+    object.update(more);
+    print_json(object);
   } else {
     print_err("kestrel-cli: " + message + "\n");
   }
@@ -170,8 +178,13 @@ void ProgressLine::show(std::uint64_t done, std::uint64_t total) {
   if (percent == last_percent_) return;
   last_percent_ = percent;
   shown_ = true;
-  print_err("\r" + label_ + ": " + std::to_string(done >> 20) + " of " + std::to_string(total >> 20) + " MiB (" +
+  print_err("\rpackage: " + std::to_string(done >> 20) + " of " + std::to_string(total >> 20) + " MiB (" +
             std::to_string(percent) + "%)  ");
+}
+
+std::function<void(std::uint64_t, std::uint64_t)> progress_shown(ProgressLine& line) {
+  if (!error_is_terminal()) return {};
+  return [&line](std::uint64_t done, std::uint64_t total) { line.show(done, total); };
 }
 
 ProgressLine::~ProgressLine() {

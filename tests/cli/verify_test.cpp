@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli_run.h"
+#include "support/archives.h"
 #include "support/release_server_process.h"
 #include "support/temp_dir.h"
 
@@ -16,8 +17,11 @@ namespace {
 using Args = std::vector<std::string>;
 using test_support::write_bytes;
 
-const std::string zip_package("PK\x03\x04 the package of release 1.10", 33);
-const std::string other_zip_package("PK\x03\x04 the package of release 1.09", 33);
+const std::string zip_package = test_support::zip_archive({{"Sales.exe", "the program of release 1.10"}});
+const std::string other_zip_package = test_support::zip_archive({{"Sales.exe", "the program of release 1.09"}});
+// The build folder zipped instead of its contents.
+const std::string wrapped_package = test_support::zip_archive(
+    {{"Sales2.23/", "", false, test_support::ZipEntry::folder}, {"Sales2.23/Sales.exe", "the program of release 1.10"}});
 
 class Verify : public ::testing::Test {
  protected:
@@ -27,6 +31,7 @@ class Verify : public ::testing::Test {
   Verify() {
     write_bytes("sales.zip", zip_package);
     write_bytes("other.zip", other_zip_package);
+    write_bytes("wrapped.zip", wrapped_package);
   }
 
   // The local files of release 1.10 for clients of 1.9, the descriptor at
@@ -56,7 +61,9 @@ TEST_F(Verify, EachKindOfAnswerGivesItsVerdict) {
   const std::vector<Case> cases = {
       {"the correct release", "release/Update.txt", ok, {"--package", "sales.zip"}, 0,
        {"ok   descriptor: " + server.url("release/Update.txt") + ": 200", "ok   descriptor matches",
-        "ok   package: " + server.url(ok) + ": a zip archive of 33 bytes, SHA-256 ", "equal to sales.zip",
+        "ok   package: " + server.url(ok) + ": a zip archive of " + std::to_string(zip_package.size()) +
+            " bytes, SHA-256 ",
+        "equal to sales.zip", "ok   package contents: sales.zip: a zip archive, 1 entry, 27 bytes unpacked\n",
         "warning: the served newest version 1.10 is less than the installed version 1.9",
         "the clients will receive this release"}},
       {"moved for good", "moved/Update.txt", ok, {}, 0,
@@ -78,6 +85,11 @@ TEST_F(Verify, EachKindOfAnswerGivesItsVerdict) {
        {"FAIL package: ", "other.zip has "}},
       {"a package without end", "release/Update.txt", "endless/sales.zip", {"--package", "sales.zip"}, 3,
        {"FAIL package: "}},
+      {"a package wrapped in a folder", "release/Update.txt", "release/wrapped.zip", {"--package", "wrapped.zip"}, 3,
+       {"ok   package: ", "FAIL package contents: wrapped.zip: a zip archive, 2 entries",
+        "     every entry lies under the folder Sales2.23/: the client unpacks them into Sales2.23\\ and the "
+        "installed program stays as it was\n",
+        "the live release differs from the local files or is broken"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -13,13 +13,14 @@
 #include <gtest/gtest.h>
 
 #include "cli_run.h"
+#include "support/archives.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 using test_support::write_bytes;
 
-const std::string zip_package("PK\x03\x04 the package of release 2.3", 32);
+const std::string zip_package = test_support::zip_archive({{"Sales.exe", "the program of release 2.3"}});
 
 // The served folder as the working directory of one test, emptied first.
 class ServedFolder {
@@ -62,7 +63,8 @@ TEST(VerifyOnWindows, TheCorrectReleasePassesAStaleDescriptorFailsASilentServerT
   } cases[] = {
       {"the correct release", "release/Update.txt", {"--package", "sales.zip"}, 0,
        {"ok   descriptor: " + served.url("release/Update.txt") + ": 200", "ok   descriptor matches",
-        "ok   package: " + served.url("release/sales.zip") + ": a zip archive of 32 bytes", "equal to sales.zip",
+        "ok   package: " + served.url("release/sales.zip") + ": a zip archive of " + std::to_string(zip_package.size()) + " bytes",
+        "ok   package contents: sales.zip: a zip archive, 1 entry, 26 bytes unpacked", "equal to sales.zip",
         "the clients will receive this release"}},
       {"a stale descriptor", "stale/Old.txt", {}, 3,
        {"FAIL descriptor matches: Version: served 2.22, local Update.txt 2.3", "cache header Age: 3600",
