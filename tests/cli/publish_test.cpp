@@ -131,14 +131,15 @@ class Publish : public ::testing::Test {
 
   // The local files and package of a release whose package lies at
   // `package_path` on the web server.
-  Release make_release(const std::string& version, const std::string& package_path = {}, std::size_t size = 200000) {
+  Release make_release(const std::string& version, const std::string& package_path = {}, std::size_t size = 200000,
+                       const std::string& entry = "Sales.exe") {
     const std::string name = "sales-" + version + ".zip";
     const std::string path = package_path.empty() ? "release/packages/" + name : package_path;
     const test_support::ProcessResult zip = test_support::run_process(
         KESTREL_PYTHON, {"-c",
                          "import os, sys, zipfile\n"
-                         "with zipfile.ZipFile(sys.argv[1], 'w') as z: z.writestr('Sales.exe', os.urandom(int(sys.argv[2])))",
-                         name, std::to_string(size)});
+                         "with zipfile.ZipFile(sys.argv[1], 'w') as z: z.writestr(sys.argv[3], os.urandom(int(sys.argv[2])))",
+                         name, std::to_string(size), entry});
     EXPECT_EQ(zip.status, 0) << zip.err;
     const CliResult made = run_cli({"generate", "--update-url", server->url("release/Update.txt"), "--program",
                                     "Sales.exe", "--program-version", "1.0", "--latest-version", version, "--date",
@@ -193,35 +194,43 @@ TEST_F(Publish, AFailureAtAnyStepLeavesTheLiveDescriptorAsItWas) {
     const char* what;
     std::string to;
     std::string package_path;  // on the web server; empty: beside the descriptor
+    std::string entry;         // the file in the package
     Args more;
     test_support::Environment env;
     int status;
     std::string said;
   } cases[] = {
-      {"a refused package upload", target("ftp", "reader"), {}, {}, {}, 1, "step 2 (package) failed"},
-      {"a wrong password over FTP", target("ftp"), {}, {}, {{"PUBLISH_PASSWORD", "wrong"}}, 1, "530"},
-      {"a wrong password over WebDAV", target("webdav"), {}, {}, {{"PUBLISH_PASSWORD", "wrong"}}, 1, "401"},
-      {"an unknown host key", target("sftp"), {}, {}, {{"HOME", stranger_home.string()}}, 1,
+      {"a package that fails the package check", target("ftp"), {}, "Sales2.0/Sales.exe", {}, {}, 3,
+       "step 1 (local) failed: nothing was sent"},
+      {"a refused package upload", target("ftp", "reader"), {}, {}, {}, {}, 1, "step 2 (package) failed"},
+      {"a wrong password over FTP", target("ftp"), {}, {}, {}, {{"PUBLISH_PASSWORD", "wrong"}}, 1, "530"},
+      {"a wrong password over WebDAV", target("webdav"), {}, {}, {}, {{"PUBLISH_PASSWORD", "wrong"}}, 1, "401"},
+      {"an unknown host key", target("sftp"), {}, {}, {}, {{"HOME", stranger_home.string()}}, 1,
        "host key is not in " + (stranger_home / ".ssh/known_hosts").string()},
-      {"a package its address does not serve", target("ftp"), "missing/sales-2.0.zip", {"--package-to", target("ftp")},
-       {}, 3, "step 3 (gate) failed: the package address does not serve sales-2.0.zip; Update.txt was not touched"},
-      {"a package elsewhere without --package-to", target("ftp"), "elsewhere/sales-2.0.zip", {}, {}, 2,
+      {"a package its address does not serve", target("ftp"), "missing/sales-2.0.zip", {},
+       {"--package-to", target("ftp")}, {}, 3,
+       "step 3 (gate) failed: the package address does not serve sales-2.0.zip; Update.txt was not touched"},
+      {"a package elsewhere without --package-to", target("ftp"), "elsewhere/sales-2.0.zip", {}, {}, {}, 2,
        "--package-to is required"},
-      {"a password in the address", "ftp://publisher:" + password + "@127.0.0.1:" + server->port("ftp") + "/", {}, {},
-       {}, 2, "a password in the address can be read by other users"},
-      {"a package file that is not there", target("ftp"), {}, {"--package", "no-such.zip"}, {}, 1,
+      {"a password in the address", "ftp://publisher:" + password + "@127.0.0.1:" + server->port("ftp") + "/", {},
+       {}, {}, {}, 2, "a password in the address can be read by other users"},
+      {"a package file that is not there", target("ftp"), {}, {}, {"--package", "no-such.zip"}, {}, 1,
        "the package no-such.zip cannot be read"},
   };
   live_release();
   const std::string live = read_bytes(served / "Update.txt");
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    make_release("2.0", c.package_path);
+    make_release("2.0", c.package_path, 200000, c.entry.empty() ? "Sales.exe" : c.entry);
     const CliResult run = publish(c.to, c.more, c.env);
     EXPECT_EQ(run.status, c.status) << run.out << run.err;
     EXPECT_NE((run.out + run.err).find(c.said), std::string::npos) << run.out << run.err;
     EXPECT_EQ(read_bytes(served / "Update.txt"), live);
     EXPECT_EQ((run.out + run.err).find(password), std::string::npos);
+    if (c.status != 3) continue;
+    // No package reached its folder, and no temporary is left.
+    EXPECT_EQ(fs::exists(served / "packages/sales-2.0.zip"), false);
+    EXPECT_EQ(temporaries(served), std::vector<std::string>{});
   }
 }
 
