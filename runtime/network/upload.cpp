@@ -122,6 +122,23 @@ std::vector<std::string> Uploader::clear_temporaries(const std::string& name) {
   return removed;
 }
 
+// The file names of a WebDAV folder's PROPFIND answer: the last part of
+// each <href>, of any namespace prefix, decoded.
+std::vector<std::string> dav_listing(const std::string& xml) {
+  std::vector<std::string> names;
+  const std::string lower = string_lower(xml);
+  for (std::size_t at = lower.find("href>"); at != std::string::npos; at = lower.find("href>", at + 5)) {
+    if (at == 0 || (lower[at - 1] != '<' && lower[at - 1] != ':')) continue;
+    const std::size_t start = at + 5;
+    const std::size_t end = xml.find('<', start);
+    if (end == std::string::npos) break;
+    std::string href = percent_decoded(xml.substr(start, end - start));
+    if (!href.empty() && href.back() == '/') continue;  // a folder
+    names.push_back(href.substr(href.rfind('/') + 1));
+  }
+  return names;
+}
+
 std::string temporary_name(const std::string& name) { return name + temporary::sibling_suffix(); }
 
 std::string percent_encoded(const std::string& name) {

@@ -15,7 +15,6 @@
 #include "runtime/network/upload.h"
 #include "runtime/network/upload_folder.h"
 #include "runtime/network/upload_local.h"
-#include "runtime/text/strings.h"
 
 namespace runtime {
 namespace {
@@ -50,23 +49,6 @@ std::string quoted(const std::string& path) {
     text += c;
   }
   return text + "\"";
-}
-
-// The file names of a WebDAV folder's PROPFIND answer: the last part of
-// each <href>, of any namespace prefix, decoded.
-std::vector<std::string> hrefs(const std::string& xml) {
-  std::vector<std::string> names;
-  const std::string lower = string_lower(xml);
-  for (std::size_t at = lower.find("href>"); at != std::string::npos; at = lower.find("href>", at + 5)) {
-    if (at == 0 || (lower[at - 1] != '<' && lower[at - 1] != ':')) continue;
-    const std::size_t start = at + 5;
-    const std::size_t end = xml.find('<', start);
-    if (end == std::string::npos) break;
-    std::string href = percent_decoded(xml.substr(start, end - start));
-    if (!href.empty() && href.back() == '/') continue;  // a folder
-    names.push_back(href.substr(href.rfind('/') + 1));
-  }
-  return names;
 }
 
 class CurlUploader : public Uploader {
@@ -171,7 +153,7 @@ class CurlUploader : public Uploader {
     std::string answer;
     if (target_.kind == Kind::webdav) {
       if (!propfind(folder, answer, false).ok) return std::nullopt;
-      return hrefs(answer);
+      return dav_listing(answer);
     }
     if (!list_folder(folder, answer).ok) return std::nullopt;
     std::vector<std::string> names;

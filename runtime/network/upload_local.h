@@ -1,10 +1,11 @@
 #pragma once
-// The local file an uploader sends, read piece by piece so that memory
-// stays the same whatever its size. Shared by the uploaders.
+// What the uploaders share: the local file they send, read piece by piece
+// so that memory stays the same whatever its size, and WebDAV's listing.
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace runtime {
 
@@ -29,5 +30,9 @@ class LocalFile {
   std::uint64_t size_ = 0;
   std::string error_;
 };
+
+// The file names in a WebDAV folder's PROPFIND answer: the last part of
+// each <href> that is no folder, decoded.
+std::vector<std::string> dav_listing(const std::string& xml);
 
 }  // namespace runtime
