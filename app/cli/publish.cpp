@@ -56,10 +56,13 @@ int publish(const Request& request) {
   const std::optional<runtime::UploadTarget> target = runtime::parse_upload_target(request.target, error);
   if (!target) return refuse("--to " + runtime::without_password(request.target) + ": " + error);
   options.target = *target;
+  if (!runtime::open_uploader(*target, {}, error)) return refuse("--to " + target->shown() + ": " + error);
   if (request.package_to) {
     options.package_target = runtime::parse_upload_target(*request.package_to, error);
     if (!options.package_target)
       return refuse("--package-to " + runtime::without_password(*request.package_to) + ": " + error);
+    if (!runtime::open_uploader(*options.package_target, {}, error))
+      return refuse("--package-to " + options.package_target->shown() + ": " + error);
   }
   if (!take_password(request, options.login.password, error)) return refuse(error);
   options.login.timeout = options.timeout = milliseconds(request.timeout_seconds);

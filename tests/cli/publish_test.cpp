@@ -21,6 +21,7 @@
 
 #include "cli_run.h"
 #include "runtime/network/http.h"
+#include "support/archives.h"
 #include "support/release_server_process.h"
 #include "support/subprocess.h"
 #include "support/temp_dir.h"
@@ -106,6 +107,7 @@ class Publish : public ::testing::Test {
   const fs::path stranger_home = dir.path() / "stranger";  // its known_hosts knows no server
   std::unique_ptr<test_support::ReleaseServer> server;
   test_support::Environment environment;
+  std::mt19937 random_{std::random_device{}()};
 
   void SetUp() override {
     for (const fs::path& folder : {served, state, home / ".ssh", stranger_home / ".ssh", dir.path() / "work"})
@@ -135,12 +137,9 @@ class Publish : public ::testing::Test {
                        const std::string& entry = "Sales.exe") {
     const std::string name = "sales-" + version + ".zip";
     const std::string path = package_path.empty() ? "release/packages/" + name : package_path;
-    const test_support::ProcessResult zip = test_support::run_process(
-        KESTREL_PYTHON, {"-c",
-                         "import os, sys, zipfile\n"
-                         "with zipfile.ZipFile(sys.argv[1], 'w') as z: z.writestr(sys.argv[3], os.urandom(int(sys.argv[2])))",
-                         name, std::to_string(size), entry});
-    EXPECT_EQ(zip.status, 0) << zip.err;
+    std::string data(size, '\0');
+    for (char& byte : data) byte = static_cast<char>(random_());
+    write_bytes(name, test_support::zip_archive({{entry, data}}));
     const CliResult made = run_cli({"generate", "--update-url", server->url("release/Update.txt"), "--program",
                                     "Sales.exe", "--program-version", "1.0", "--latest-version", version, "--date",
                                     "2024-03-02", "--package-url", server->url(path), "--note", "Release " + version});
