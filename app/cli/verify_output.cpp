@@ -1,5 +1,6 @@
 #include "app/cli/verify_output.h"
 
+#include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "app/cli/output.h"
@@ -107,6 +108,7 @@ void print_step(const release::Step& step) {
   for (const std::string& detail : step.details) text += "  " + detail + "\n";
   text += check_lines(step.checks, "  ");
   print_out(text);
+  std::fflush(stdout);  // each step as it ends, also into a pipe
 }
 
 void print_publication_end(const release::Publication& publication) {

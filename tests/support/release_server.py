@@ -26,6 +26,7 @@ It ends by itself after --lifetime seconds."""
 import argparse
 import http.server
 import os
+import shutil
 import socket
 import struct
 import sys
@@ -58,18 +59,26 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.end_headers()
         self.wfile.write(body)
 
-    def file(self, name):
+    def open_file(self, name):
         parts = [part for part in urllib.parse.unquote_to_bytes(name).split(b"/") if part not in (b"", b".", b"..")]
-        with open(os.path.join(os.fsencode(self.root), *parts), "rb") as f:
-            return f.read()
+        return open(os.path.join(os.fsencode(self.root), *parts), "rb")
 
     def serve_file(self, name, headers=()):
+        """The file as it is when the request comes (a file renamed over it
+        meanwhile does not mix in), sent a piece at a time."""
         try:
-            body = self.file(name)
+            f = self.open_file(name)
         except OSError:
             return self.send(404, b"not found\n")
-        content_type = CONTENT_TYPES.get(os.path.splitext(name)[1].lower(), "application/octet-stream")
-        self.send(200, body, content_type, headers)
+        with f:
+            self.send_response(200)
+            self.send_header("Content-Type", CONTENT_TYPES.get(os.path.splitext(name)[1].lower(),
+                                                               "application/octet-stream"))
+            self.send_header("Content-Length", str(os.fstat(f.fileno()).st_size))
+            for header, value in headers:
+                self.send_header(header, value)
+            self.end_headers()
+            shutil.copyfileobj(f, self.wfile, 1 << 20)
 
     def redirect(self, status, location):
         self.send_response(status)

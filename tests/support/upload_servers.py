@@ -22,7 +22,7 @@ import subprocess
 import threading
 import logging
 
-logging.getLogger("pyftpdlib").setLevel(logging.WARNING)  # no line per command
+logging.basicConfig(level=logging.WARNING)  # pyftpdlib then logs no line per command
 
 READ_ONLY, READ_WRITE = "elr", "elradfmw"
 
