@@ -8,6 +8,8 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -119,7 +121,10 @@ class CurlUploader : public Uploader {
     };
     UploadStatus status = send();
     if (!status.ok && !local.ok()) return UploadStatus::failed(local_file + ": " + local.error());
-    if (target_.kind == Kind::webdav && http_status_ == 409 && make_folders(name) && local.rewind()) status = send();
+    if (target_.kind == Kind::webdav && http_status_ == 409 && local.rewind()) {
+      make_folders(name);
+      status = send();
+    }
     return status;
   }
 
@@ -316,13 +321,12 @@ class CurlUploader : public Uploader {
 
   // MKCOL of each folder on the way to `name`, for a server that puts no
   // file into a missing folder.
-  bool make_folders(const std::string& name) {
+  void make_folders(const std::string& name) {
     for (std::size_t slash = name.find('/'); slash != std::string::npos; slash = name.find('/', slash + 1)) {
       prepare(url_of(name.substr(0, slash + 1)));
       curl_easy_setopt(curl_, CURLOPT_CUSTOMREQUEST, "MKCOL");
-      perform();
+      perform();  // one there already is refused: no harm
     }
-    return true;
   }
 
   UploadTarget target_;

@@ -65,10 +65,14 @@ TEST(PublishOnWindows, OverFtpAndToAFolderTheReleaseGoesLiveAndSftpNamesTheLinux
     EXPECT_NE((run.out + run.err).find(c.said), std::string::npos) << run.out << run.err;
     const std::string expected = c.status == 0 ? read_bytes(work / "Update.txt") : live;
     EXPECT_EQ(fs::exists(root / "Update.txt") ? read_bytes(root / "Update.txt") : "", expected);
-    if (c.status == 0) EXPECT_EQ(read_bytes(root / package), read_bytes(work / package));
+    if (c.status == 0) {
+      EXPECT_EQ(read_bytes(root / package), read_bytes(work / package));
+    }
     for (const auto& entry : fs::directory_iterator(root))
       EXPECT_EQ(entry.path().filename().string().find(".kestrel-"), std::string::npos) << entry.path();
-    if (!c.password.empty()) EXPECT_EQ((run.out + run.err).find(c.password), std::string::npos);
+    if (!c.password.empty()) {
+      EXPECT_EQ((run.out + run.err).find(c.password), std::string::npos);
+    }
   }
 }
 
