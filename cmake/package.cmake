@@ -41,8 +41,9 @@ set(CPACK_DEBIAN_CLI_PACKAGE_NAME kestrel-cli)
 # Both packages share the summary line above.
 set(CPACK_COMPONENT_CLI_DESCRIPTION
     "kestrel-cli writes UpdateConfig.ini and Update.txt for an HTTP auto-update of
-a Windows program from a script or a release pipeline, and checks the
-release as a web server serves it to the clients. It needs neither Qt nor a
+a Windows program from a script or a release pipeline, checks a package as
+the client unpacks it, and checks the release as a web server serves it to
+the clients. It needs neither Qt nor a
 display; the form is in the package kestrel.")
 set(CPACK_COMPONENT_KESTREL_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 # The libraries the programs link (Qt's among them) come from
@@ -50,7 +51,7 @@ set(CPACK_COMPONENT_KESTREL_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 # window opens (libqt6gui6 only recommends them), and the Song face that
 # stands in for SimSun, which the form's layout is drawn for.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# kestrel-cli's own dependencies are its libraries' alone (libcurl, libcrypto).
+# kestrel-cli's own dependencies are its libraries' alone (libcurl, libcrypto, libarchive).
 set(CPACK_DEBIAN_KESTREL_PACKAGE_DEPENDS
     "qt6-qpa-plugins, fonts-arphic-uming, kestrel-cli (= ${PROJECT_VERSION})")
 include(CPack)

@@ -103,11 +103,11 @@ void judge_reading(const runtime::ArchiveReading& reading, const std::vector<Pac
                    const Values& local, Findings& findings) {
   const std::string kind = format_name(reading.format);
   const std::string expected = archive_kind(local[FieldId::package_url].text);
+  if (reading.volume) findings.fail("one volume of a multi-volume set; the client unpacks one archive alone");
   if (reading.format == ArchiveFormat::none) {
     findings.fail("neither a zip nor a RAR archive (" + reading.problem + ")");
     return;
   }
-  if (reading.volume) findings.fail("one volume of a multi-volume set; the client unpacks one archive alone");
   if (!expected.empty() && expected != kind)
     findings.fail("a " + kind + " archive, but the package address ends in ." + expected);
   if (!reading.complete) {

@@ -65,7 +65,9 @@ TEST_F(Inspect, EachPackageGivesItsVerdictAndExitStatus) {
 
 TEST_F(Inspect, JsonListsEntriesAsTheClientWritesThem) {
   release();
-  write_bytes("Sales-2.23.zip", test_support::zip_archive({program, {gbk_report, "dll"}}));
+  // A name without the flag read as GBK; a flagged one of Latin letters
+  // written as it is, not as the GBK its bytes also are (caf茅.txt).
+  write_bytes("Sales-2.23.zip", test_support::zip_archive({program, {gbk_report, "dll"}, {"café.txt", "c", true}}));
   const CliResult run = run_cli({"inspect", "--json", "Sales-2.23.zip"});
   EXPECT_EQ(run.status, 0) << run.err;
   const nlohmann::json object = nlohmann::json::parse(run.bytes_out);
@@ -75,7 +77,8 @@ TEST_F(Inspect, JsonListsEntriesAsTheClientWritesThem) {
   EXPECT_EQ(object["checks"][0]["name"], "package contents");
   EXPECT_EQ(object["warnings"].size(), 0u);
   EXPECT_EQ(object["entries"], nlohmann::json::parse(R"([{"name": "Sales.exe", "size": 26},
-                                                         {"name": "报表.dll", "size": 3}])"));
+                                                         {"name": "报表.dll", "size": 3},
+                                                         {"name": "café.txt", "size": 1}])"));
 }
 
 TEST_F(Inspect, WhatCannotBeReadGivesOneAndAWrongCommandLineTwo) {
@@ -87,6 +90,7 @@ TEST_F(Inspect, WhatCannotBeReadGivesOneAndAWrongCommandLineTwo) {
   const CliResult missing = run_cli({"inspect", "missing.zip"});
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.err.rfind("kestrel-cli: missing.zip: ", 0), 0u) << missing.err;
+  EXPECT_EQ(run_cli({"inspect", "."}).status, 1);  // a folder
   EXPECT_EQ(run_cli({"inspect"}).status, 2);
   EXPECT_EQ(run_cli({"inspect", "a.zip", "b.zip"}).status, 2);
 }

@@ -151,21 +151,4 @@ TEST(PackageContents, EachArchiveGetsItsVerdict) {
   }
 }
 
-TEST(PackageContents, EntriesAreNamedAsTheClientWritesThem) {
-  test_support::TempWorkingDir dir;
-  test_support::write_bytes("package.zip", zip({program, {gbk_report, "xy"}, {"café.txt", "y", true},
-                                                {"help/", "", false, ZipEntry::folder}}));
-  const release::PackageInspection inspection = release::inspect_package("package.zip", local("http://e/p.zip"));
-  ASSERT_EQ(inspection.entries.size(), 4u);
-  const std::vector<std::pair<std::string, std::uint64_t>> expected = {
-      {"Sales.exe", 14}, {"报表.dll", 2}, {"café.txt", 1}, {"help/", 0}};
-  for (std::size_t i = 0; i < expected.size(); ++i) {
-    EXPECT_EQ(inspection.entries[i].name, expected[i].first);
-    EXPECT_EQ(inspection.entries[i].size, expected[i].second);
-  }
-  const release::PackageInspection missing = release::inspect_package("missing.zip", local("http://e/p.zip"));
-  EXPECT_FALSE(missing.readable);
-  EXPECT_NE(missing.problem.find("missing.zip: "), std::string::npos) << missing.problem;
-}
-
 }  // namespace

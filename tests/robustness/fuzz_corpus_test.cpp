@@ -11,6 +11,7 @@
 
 #include "gbk_case.h"
 #include "input_checks_case.h"
+#include "package_case.h"
 #include "profile_case.h"
 #include "support/temp_dir.h"
 
@@ -47,6 +48,11 @@ TEST(FuzzCorpus, ProfileInputsKeepTheirRules) {
 TEST(FuzzCorpus, GbkInputsKeepTheirRules) { replay("gbk", fuzz::run_gbk_case); }
 
 TEST(FuzzCorpus, InputCheckInputsKeepTheirRules) { replay("input_checks", fuzz::run_input_checks_case); }
+
+TEST(FuzzCorpus, PackageInputsGetAVerdict) {
+  test_support::TempWorkingDir dir;
+  replay("package", [](const std::uint8_t* data, std::size_t size) { return fuzz::run_package_case(data, size, "."); });
+}
 
 }  // namespace
 }  // namespace robustness
