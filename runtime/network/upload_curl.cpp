@@ -209,8 +209,8 @@ class CurlUploader : public Uploader {
     curl_easy_setopt(curl_, CURLOPT_HTTPAUTH, CURLAUTH_ANY);
     if (target_.kind == Kind::ftps) curl_easy_setopt(curl_, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
     // OpenSSL's own variables name another trust store (an internal CA's).
-    if (const char* file = std::getenv("SSL_CERT_FILE")) curl_easy_setopt(curl_, CURLOPT_CAINFO, file);
-    if (const char* dir = std::getenv("SSL_CERT_DIR")) curl_easy_setopt(curl_, CURLOPT_CAPATH, dir);
+    if (const char* file = std::getenv("SSL_CERT_FILE"); file && *file) curl_easy_setopt(curl_, CURLOPT_CAINFO, file);
+    if (const char* dir = std::getenv("SSL_CERT_DIR"); dir && *dir) curl_easy_setopt(curl_, CURLOPT_CAPATH, dir);
     if (target_.kind == Kind::sftp) {
       long types = CURLSSH_AUTH_PUBLICKEY | CURLSSH_AUTH_AGENT;
       if (login_.password) types |= CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_KEYBOARD;

@@ -147,12 +147,15 @@ class Publish : public ::testing::Test {
     return {read_bytes("Update.txt"), name, read_bytes(name)};
   }
 
+  // The password from the environment, or with --password-stdin among `more` from standard input.
   CliResult publish(const std::string& to, Args more = {}, const test_support::Environment& extra = {}) {
-    Args args = {"publish", "--to", to, "--password-env", "PUBLISH_PASSWORD"};
+    const bool from_input = std::find(more.begin(), more.end(), "--password-stdin") != more.end();
+    Args args = {"publish", "--to", to};
+    if (!from_input) args.insert(args.end(), {"--password-env", "PUBLISH_PASSWORD"});
     args.insert(args.end(), more.begin(), more.end());
     test_support::Environment env = environment;
     env.insert(env.end(), extra.begin(), extra.end());
-    return run_cli(args, {}, env);
+    return run_cli(args, from_input ? password + "\n" : "", env);
   }
 
   // The release before, live: published to the folder.
@@ -168,14 +171,19 @@ TEST_F(Publish, TheReleaseGoesLiveOverEachKindOfTargetWhileAClientSeesOnlyWholeR
   const struct {
     const char* kind;
     bool descriptor_may_be_absent;  // SFTP replaces by two renames (see upload_curl.cpp)
-  } cases[] = {{"folder", false}, {"ftp", false}, {"ftps", false}, {"sftp", true}, {"webdav", false}};
+    Args more;
+  } cases[] = {{"folder", false, {}},
+               {"ftp", false, {}},
+               {"ftps", false, {}},
+               {"sftp", true, {}},
+               {"webdav", false, {"--password-stdin"}}};
   int round = 0;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.kind);
     const Release old = live_release();
     const Release next = make_release("1.1" + std::to_string(round++), {}, 2 << 20);
     PollingClient client(server->url("release/Update.txt"), {old, next}, c.descriptor_may_be_absent);
-    const CliResult run = publish(target(c.kind));
+    const CliResult run = publish(target(c.kind), c.more);
     client.finish();
     EXPECT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_NE(run.out.find("the release is live and verified"), std::string::npos) << run.out;
@@ -204,6 +212,8 @@ TEST_F(Publish, AFailureAtAnyStepLeavesTheLiveDescriptorAsItWas) {
       {"a refused package upload", target("ftp", "reader"), {}, {}, {}, {}, 1, "step 2 (package) failed"},
       {"a wrong password over FTP", target("ftp"), {}, {}, {}, {{"PUBLISH_PASSWORD", "wrong"}}, 1, "530"},
       {"a wrong password over WebDAV", target("webdav"), {}, {}, {}, {{"PUBLISH_PASSWORD", "wrong"}}, 1, "401"},
+      {"an FTPS server whose certificate is not trusted", target("ftps"), {}, {}, {}, {{"SSL_CERT_FILE", ""}}, 1,
+       "SSL certificate problem"},
       {"an unknown host key", target("sftp"), {}, {}, {}, {{"HOME", stranger_home.string()}}, 1,
        "host key is not in " + (stranger_home / ".ssh/known_hosts").string()},
       {"a package its address does not serve", target("ftp"), "missing/sales-2.0.zip", {},
@@ -262,6 +272,17 @@ TEST_F(Publish, JsonListsEachStepAndDryRunConnectsToNothing) {
   EXPECT_EQ(nlohmann::json::parse(again.bytes_out)["steps"][1]["status"], "skipped");
 }
 
+// A cache that serves the old package for the first two requests (the check
+// whether it is there already, and the gate's first round): the gate waits.
+TEST_F(Publish, TheGateWaitsForACacheThatCatchesUp) {
+  live_release();
+  make_release("2.2", "catching-up/2/sales-2.2.zip");
+  write_bytes(served / "Old.txt", "not the package");
+  const CliResult run = publish(target("ftp"), {"--package-to", target("ftp"), "--wait", "60"});
+  EXPECT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_NE(run.out.find("step 3 gate: ok\n  after 2 rounds\n"), std::string::npos) << run.out;
+}
+
 // kestrel-cli publish, started and killed with SIGKILL after a random time.
 void publish_killed_after(const std::string& to, const test_support::Environment& environment,
                           std::chrono::microseconds delay) {
@@ -288,11 +309,11 @@ TEST_F(Publish, AKillAtARandomMomentLeavesAWholeReleaseAndTheNextPublishClearsTh
   std::vector<Release> published = {live_release()};
   // How long a whole publish takes here: the kills fall within it.
   const auto start = std::chrono::steady_clock::now();
-  published.push_back(make_release("1.10", {}, 4 << 20));
+  published.push_back(make_release("1.10", {}, 2 << 20));
   ASSERT_EQ(publish(target("ftp")).status, 0);
   const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
   for (int round = 0; round < 12; ++round) {
-    published.push_back(make_release("1." + std::to_string(11 + round), {}, 4 << 20));
+    published.push_back(make_release("1." + std::to_string(11 + round), {}, 2 << 20));
     publish_killed_after(target("ftp"), environment,
                          std::chrono::microseconds(random() % static_cast<unsigned>(whole.count() + 1)));
     const std::string descriptor = read_bytes(served / "Update.txt");
