@@ -125,6 +125,7 @@ class CurlUploader : public Uploader {
       make_folders(name);
       status = send();
     }
+    if (status.ok && target_.kind != Kind::webdav) status = check_size(name, local.size());
     return status;
   }
 
@@ -207,7 +208,13 @@ class CurlUploader : public Uploader {
     if (login_.password) curl_easy_setopt(curl_, CURLOPT_PASSWORD, login_.password->c_str());
     else curl_easy_setopt(curl_, CURLOPT_NETRC, static_cast<long>(CURL_NETRC_OPTIONAL));
     curl_easy_setopt(curl_, CURLOPT_HTTPAUTH, CURLAUTH_ANY);
-    if (target_.kind == Kind::ftps) curl_easy_setopt(curl_, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+    if (target_.kind == Kind::ftps) {
+      curl_easy_setopt(curl_, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+      // TLS 1.3 servers send session tickets after the handshake, which an
+      // upload never reads: closing the data connection over them resets
+      // it, and a server may lose the upload's last bytes. TLS 1.2 has none.
+      curl_easy_setopt(curl_, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2) | CURL_SSLVERSION_MAX_TLSv1_2);
+    }
     // OpenSSL's own variables name another trust store (an internal CA's).
     if (const char* file = std::getenv("SSL_CERT_FILE"); file && *file) curl_easy_setopt(curl_, CURLOPT_CAINFO, file);
     if (const char* dir = std::getenv("SSL_CERT_DIR"); dir && *dir) curl_easy_setopt(curl_, CURLOPT_CAPATH, dir);
@@ -274,6 +281,20 @@ class CurlUploader : public Uploader {
     const UploadStatus status = perform();
     curl_slist_free_all(list);
     return status;
+  }
+
+  // An upload the server took for whole may not be (a data connection
+  // reset at its end, which some servers count as its end): the size it
+  // holds is asked for (FTP SIZE, an SFTP stat) before the file is renamed.
+  UploadStatus check_size(const std::string& name, std::uint64_t size) {
+    prepare(url_of(name));
+    curl_easy_setopt(curl_, CURLOPT_NOBODY, 1L);
+    if (!perform().ok) return {};  // a server that tells no size: the gate compares the bytes
+    curl_off_t held = -1;
+    curl_easy_getinfo(curl_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &held);
+    if (held < 0 || static_cast<std::uint64_t>(held) == size) return {};
+    return UploadStatus::failed("the server holds " + std::to_string(held) + " bytes of the " + std::to_string(size) +
+                                " sent");
   }
 
   UploadStatus rename_once(const std::string& from, const std::string& to) {

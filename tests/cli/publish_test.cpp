@@ -188,7 +188,7 @@ TEST_F(Publish, TheReleaseGoesLiveOverEachKindOfTargetWhileAClientSeesOnlyWholeR
     EXPECT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_NE(run.out.find("the release is live and verified"), std::string::npos) << run.out;
     EXPECT_EQ(read_bytes(served / "Update.txt"), next.descriptor);
-    EXPECT_EQ(read_bytes(served / "packages" / next.package_name), next.package);
+    EXPECT_TRUE(read_bytes(served / "packages" / next.package_name) == next.package);
     EXPECT_EQ(temporaries(served), std::vector<std::string>{});
     EXPECT_EQ((run.out + run.err).find(password), std::string::npos);
     EXPECT_GT(client.polls(), 0);
@@ -320,7 +320,7 @@ TEST_F(Publish, AKillAtARandomMomentLeavesAWholeReleaseAndTheNextPublishClearsTh
     const auto live = std::find_if(published.begin(), published.end(),
                                    [&](const Release& r) { return r.descriptor == descriptor; });
     ASSERT_NE(live, published.end()) << "round " << round << ": the live descriptor is no whole release's";
-    EXPECT_EQ(read_bytes(served / "packages" / live->package_name), live->package) << "round " << round;
+    EXPECT_TRUE(read_bytes(served / "packages" / live->package_name) == live->package) << "round " << round;
   }
   const CliResult last = publish(target("ftp"));
   EXPECT_EQ(last.status, 0) << last.out << last.err;

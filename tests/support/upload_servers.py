@@ -107,7 +107,10 @@ KbdInteractiveAuthentication no
 PermitRootLogin prohibit-password
 Subsystem sftp internal-sftp
 """)
-    os.makedirs("/run/sshd", exist_ok=True)  # the privilege separation folder sshd insists on
+    try:
+        os.makedirs("/run/sshd", exist_ok=True)  # the privilege separation folder sshd insists on (as root)
+    except OSError:
+        pass
     process = subprocess.Popen(["/usr/sbin/sshd", "-D", "-e", "-f", config], stdout=subprocess.DEVNULL,
                                stderr=open(os.path.join(state, "sshd.log"), "w"), preexec_fn=die_with_parent)
     wait_for(port, process)
