@@ -33,9 +33,13 @@ const char* format_name(ArchiveFormat format) {
 }
 
 std::string byte_count(std::uint64_t bytes) {
-  std::string digits = std::to_string(bytes);
-  for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(static_cast<std::size_t>(at), ",");
-  return digits + (bytes == 1 ? " byte" : " bytes");
+  const std::string digits = std::to_string(bytes);
+  std::string grouped;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+    grouped += digits[i];
+  }
+  return grouped + (bytes == 1 ? " byte" : " bytes");
 }
 
 const char* byte_order_mark(std::string_view text) {

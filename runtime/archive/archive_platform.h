@@ -1,14 +1,21 @@
 #pragma once
 // What libarchive needs done differently on each system (one backend file
 // per system): opening a file by its UTF-8 name, and getting names as UTF-8.
+#include <optional>
 #include <string>
 
 struct archive;
+struct archive_entry;
 
 namespace runtime::archive_platform {
 
 // archive_read_open_filename for a UTF-8 path; libarchive's status.
 int open_file(struct archive* reader, const std::string& path_utf8);
+
+// The entry's name as libarchive converted it, in UTF-8; none when it could
+// not convert it. libarchive 3.6 on Windows gives UTF-8 only through the C
+// library's locale, so the wide name is taken there.
+std::optional<std::string> entry_name(struct archive_entry* entry);
 
 // While one lives, libarchive on this thread gives UTF-8 for the names it
 // converts: on POSIX it converts them to the locale's character set, which

@@ -102,8 +102,7 @@ std::vector<std::string> names_read_as(const std::string& path, const char* char
   if (archive_platform::open_file(reader.get(), path) != ARCHIVE_OK) return names;
   struct archive_entry* entry = nullptr;
   while (archive_read_next_header(reader.get(), &entry) >= ARCHIVE_WARN) {
-    const char* name = archive_entry_pathname_utf8(entry);
-    names.push_back(name != nullptr ? name : "");
+    names.push_back(archive_platform::entry_name(entry).value_or(""));
   }
   return names;
 }
@@ -207,9 +206,9 @@ ArchiveReading read_archive(const std::string& path_utf8, const ArchiveVisitor& 
       break;
     }
     ArchiveEntry entry;
-    const char* name = archive_entry_pathname_utf8(header);
-    entry.name_readable = name != nullptr;
-    entry.name = name != nullptr ? name : "";
+    const std::optional<std::string> name = archive_platform::entry_name(header);
+    entry.name_readable = name.has_value();
+    entry.name = name.value_or("");
     entry.unicode = is_rar5(reader.get()) || !entry.name_readable || beyond_latin1(entry.name);
     if (!entry.unicode && !is_ascii(entry.name)) undecided.push_back(reading.entries.size());
     entry.kind = kind_of(header);
