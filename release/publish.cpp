@@ -123,11 +123,13 @@ class Publisher {
     const VerifyOptions served = verify_options(package_, options_.progress);
     const Clock::time_point deadline = Clock::now() + options_.wait;
     for (int round = 1;; ++round) {
-      CheckResult check = check_served_package(plan_.package_address, served, publication_.warnings);
+      std::vector<std::string> warnings;  // the last round's
+      CheckResult check = check_served_package(plan_.package_address, served, warnings);
       const auto left = deadline - Clock::now();
       if (check.state == CheckState::ok || left <= Clock::duration::zero()) {
         if (round > 1) step.details.push_back("after " + std::to_string(round) + " rounds");
         step.checks.push_back(std::move(check));
+        publication_.warnings.insert(publication_.warnings.end(), warnings.begin(), warnings.end());
         break;
       }
       std::this_thread::sleep_for(std::min<Clock::duration>(round_interval, left));
