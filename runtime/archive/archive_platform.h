@@ -13,8 +13,9 @@ namespace runtime::archive_platform {
 int open_file(struct archive* reader, const std::string& path_utf8);
 
 // The entry's name as libarchive converted it, in UTF-8; none when it could
-// not convert it. libarchive 3.6 on Windows gives UTF-8 only through the C
-// library's locale, so the wide name is taken there.
+// not convert it. libarchive 3.6 on Windows converts between its wide and
+// UTF-8 forms through the C library's locale, so there each is taken where
+// libarchive keeps it.
 std::optional<std::string> entry_name(struct archive_entry* entry);
 
 // While one lives, libarchive on this thread gives UTF-8 for the names it

@@ -10,10 +10,12 @@ int open_file(struct archive* reader, const std::string& path_utf8) {
   return archive_read_open_filename_w(reader, wide_text(path_utf8).c_str(), 1 << 16);
 }
 
+// A zip name converted by libarchive is kept wide; a RAR 5 name stays UTF-8
+// as read (each form is given without the C locale only where it is kept).
 std::optional<std::string> entry_name(struct archive_entry* entry) {
-  const wchar_t* name = archive_entry_pathname_w(entry);
-  if (name == nullptr) return std::nullopt;
-  return narrow_text(name);
+  if (const wchar_t* wide = archive_entry_pathname_w(entry)) return narrow_text(wide);
+  if (const char* utf8 = archive_entry_pathname_utf8(entry)) return utf8;
+  return std::nullopt;
 }
 
 // libarchive keeps the names it converts as wide texts here, whatever the
