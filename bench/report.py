@@ -10,6 +10,7 @@ import sys
 
 from report_text import START_LIMIT, MEMORY_LIMIT, TARGET_PLATFORM, analysis_lines, fidelity_rows
 from report_inspect import inspect_section
+from report_publish import publish_section
 from report_verify import verify_section
 from report_windows import add_windows_analysis, windows_startup_section
 
@@ -378,6 +379,7 @@ class Report:
         self.cli_section()
         verify_section(self)
         inspect_section(self)
+        publish_section(self)
         self.peer_section()
         self.startup_section()
         windows_startup_section(self)

@@ -39,9 +39,10 @@ def verify_section(report):
     with open(report.path("verify-load.txt")) as f:
         load = f.read().strip()
     report.add("## kestrel-cli verify --package", "",
-               "`kestrel-cli -C DIR verify --package FILE` of a release whose package (random bytes behind a "
-               "zip's first four) Python's `http.server` serves from 127.0.0.1: the descriptor fetched and "
-               "compared, the package downloaded and hashed as it streams, and FILE hashed to compare with. "
+               "`kestrel-cli -C DIR verify --package FILE` of a release whose package (a zip of one stored "
+               "entry of random bytes) Python's `http.server` serves from 127.0.0.1: the descriptor fetched and "
+               "compared, the package downloaded and hashed as it streams, FILE hashed to compare with, and FILE "
+               "read whole through the package check. "
                "Its floor is the least a pipeline script does for the package alone: `curl -s -o /dev/null` of "
                "the package, then `sha256sum FILE`. Both timed in turns by hyperfine in the same run; peak "
                "memory is the median of 5 runs' maximum resident set (`/usr/bin/time -f %M`). Load average as "

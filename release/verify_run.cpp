@@ -67,6 +67,31 @@ Fetched fetch(const std::string& url, std::chrono::milliseconds timeout, std::si
   }
 }
 
+CheckResult check_served_package(const std::string& address, const VerifyOptions& options,
+                                 std::vector<std::string>& warnings) {
+  Fetched package{address, {}, address, {}, false};
+  std::optional<PackageDigest> served_digest;
+  if (!archive_kind(address).empty() && is_web_address(address)) {
+    runtime::Sha256 sha256;
+    const std::uint64_t expected = options.package ? options.package->digest.size : 0;
+    // Without a local package the first bytes tell the kind; with one, the
+    // whole body is hashed piece by piece and never held, and reading stops
+    // as soon as it is longer than the local file.
+    package = fetch(address, options.timeout, package_head_size,
+                    [&](const runtime::HttpAnswer& so_far, std::string_view piece) {
+                      if (!options.package || so_far.status != 200) return so_far.body_size < package_head_size;
+                      sha256.add(piece);
+                      if (options.progress) options.progress(so_far.body_size, expected);
+                      return so_far.body_size <= expected;
+                    });
+    const runtime::HttpAnswer& answer = package.last.answer;
+    if (options.package && package.last.fault == runtime::HttpFault::none && !answer.body_cut)
+      served_digest = PackageDigest{answer.body_size, sha256.hex()};
+    add_https_warning(package, warnings);
+  }
+  return check_package(address, package, options.package, served_digest);
+}
+
 Verification verify_release(const Values& local, const VerifyOptions& options) {
   Verification verification;
   auto& checks = verification.checks;
@@ -76,28 +101,7 @@ Verification verify_release(const Values& local, const VerifyOptions& options) {
   add_https_warning(descriptor, verification.warnings);
   if (checks.back().state == CheckState::ok) {
     checks.push_back(check_descriptor_matches(update_descriptor(local), served, descriptor.last.answer));
-
-    Fetched package{served.URL, {}, served.URL, {}, false};
-    std::optional<PackageDigest> served_digest;
-    if (!archive_kind(served.URL).empty() && is_web_address(served.URL)) {
-      runtime::Sha256 sha256;
-      const std::uint64_t expected = options.package ? options.package->digest.size : 0;
-      // Without a local package the first bytes tell the kind; with one, the
-      // whole body is hashed piece by piece and never held, and reading stops
-      // as soon as it is longer than the local file.
-      package = fetch(served.URL, options.timeout, package_head_size,
-                      [&](const runtime::HttpAnswer& so_far, std::string_view piece) {
-                        if (!options.package || so_far.status != 200) return so_far.body_size < package_head_size;
-                        sha256.add(piece);
-                        if (options.progress) options.progress(so_far.body_size, expected);
-                        return so_far.body_size <= expected;
-                      });
-      const runtime::HttpAnswer& answer = package.last.answer;
-      if (options.package && package.last.fault == runtime::HttpFault::none && !answer.body_cut)
-        served_digest = PackageDigest{answer.body_size, sha256.hex()};
-      add_https_warning(package, verification.warnings);
-    }
-    checks.push_back(check_package(served.URL, package, options.package, served_digest));
+    checks.push_back(check_served_package(served.URL, options, verification.warnings));
     if (auto warning = versions_warning(local[FieldId::program_version].text, served.Version))
       verification.warnings.push_back(*warning);
   }

@@ -38,6 +38,12 @@ struct Verification {
   Verdict verdict = Verdict::passed;
 };
 
+// The package check of the package at `address`, fetched as the client
+// fetches it; with options.package the whole body is hashed as it arrives
+// and compared. A redirect to https adds a warning.
+CheckResult check_served_package(const std::string& address, const VerifyOptions& options,
+                                 std::vector<std::string>& warnings);
+
 // The checks of the release the local values describe (as the form
 // pre-fills them): descriptor, descriptor matches, package, and the versions
 // warning; then the package contents given. A check that needs what an

@@ -3,6 +3,7 @@
 #include "app/cli/file_warnings.h"
 #include "app/cli/helper.h"
 #include "app/cli/output.h"
+#include "app/cli/publish.h"
 #include "app/cli/request.h"
 #include "app/cli/values.h"
 #include "release/generate.h"
@@ -65,6 +66,8 @@ int run(const std::vector<std::string>& arguments) {
   return print_outcome(outcome, request.dry_run, request.json, warnings);
 }
 
-bool runs_in_helper(Command command) { return command == Command::verify || command == Command::inspect; }
+bool runs_in_helper(Command command) {
+  return command == Command::verify || command == Command::inspect || command == Command::publish;
+}
 
 }  // namespace cli

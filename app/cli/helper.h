@@ -1,6 +1,6 @@
 #pragma once
 // The commands that need the network, hash or archive libraries (verify,
-// inspect)
+// inspect, publish)
 // run where those libraries are: on POSIX systems in kestrel-cli-helper, a
 // program beside kestrel-cli that only these commands start, so that show
 // and generate start without loading them (as git keeps libcurl in

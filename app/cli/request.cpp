@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <sstream>
 
+#include "app/cli/publish.h"
 #include "runtime/process/console.h"
 
 namespace cli {
@@ -23,7 +24,9 @@ const char* const description =
     "Exit status: 0 written, 1 a file could not be written, 2 a check failed or the command line is wrong.\n"
     "verify checks the live release against both files; its exit status: 0 every check passed,\n"
     "3 a check failed, 1 the check could not be made, 2 the command line is wrong.\n"
-    "inspect checks a package as the client unpacks it, offline; its exit status as verify's.";
+    "inspect checks a package as the client unpacks it, offline; its exit status as verify's.\n"
+    "publish puts the release live in the safe order; its exit status: 0 live and verified,\n"
+    "3 a check failed, 1 the server refused or could not be reached, 2 the command line is wrong.";
 
 }  // namespace
 
@@ -56,7 +59,8 @@ Parsed parse_command_line(const std::vector<std::string>& arguments) {
   CLI::App* inspect = app.add_subcommand(
       "inspect", "Check a package (zip or rar) as the client unpacks it into its folder, against both files; offline");
   inspect->add_option("FILE", request.package_file, "The package")->required()->type_name("FILE");
-  for (CLI::App* command : {show, generate, verify, inspect}) {
+  CLI::App* publish = add_publish_command(app, request);
+  for (CLI::App* command : {show, generate, verify, inspect, publish}) {
     command->fallthrough();
     command->footer("Also: -C DIR and --json (kestrel-cli --help).");
   }
@@ -105,6 +109,7 @@ Parsed parse_command_line(const std::vector<std::string>& arguments) {
   request.command = show->parsed()      ? Command::show
                     : verify->parsed()  ? Command::verify
                     : inspect->parsed() ? Command::inspect
+                    : publish->parsed() ? Command::publish
                                         : Command::generate;
   if (version) request.command = Command::version;  // whatever else was given, as git --version
   // Only the options that were given replace what the form would show.

@@ -10,7 +10,7 @@
 
 namespace cli {
 
-enum class Command { version, show, generate, verify, inspect };
+enum class Command { version, show, generate, verify, inspect, publish };
 
 struct Request {
   Command command = Command::show;
@@ -25,6 +25,9 @@ struct Request {
   std::optional<std::string> package_file;
   double timeout_seconds = 10;
   double wait_seconds = 0;  // 0: one round
+  // publish's (also package_file, the password's options, timeout and wait)
+  std::string target;
+  std::optional<std::string> package_to;
 };
 
 // The options that give the note and the password other than as a value.

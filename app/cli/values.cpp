@@ -54,17 +54,28 @@ std::optional<Refusal> take_note_file(const std::string& path, release::Values& 
 
 std::optional<Refusal> take_password(const Request& request, release::Values& values) {
   const Field& password = release::field(FieldId::password);
-  if (request.password_env) {
-    const std::optional<std::string> value = runtime::environment_variable(*request.password_env);
-    if (!value) return refusal(password, password_env_option, "the environment variable " + *request.password_env + " is not set");
-    return take(password, password_env_option, *value, values);
-  }
-  const std::optional<std::string> input = runtime::read_standard_input();
-  if (!input) return refusal(password, password_stdin_option, "standard input cannot be read");
-  return take(password, password_stdin_option, without_final_line_break(*input), values);
+  const char* option = request.password_env ? password_env_option : password_stdin_option;
+  std::string why;
+  const std::optional<std::string> text = given_password(request, why);
+  if (!text) return refusal(password, option, why);
+  return take(password, option, *text, values);
 }
 
 }  // namespace
+
+std::optional<std::string> given_password(const Request& request, std::string& why) {
+  if (request.password_env) {
+    std::optional<std::string> value = runtime::environment_variable(*request.password_env);
+    if (!value) why = "the environment variable " + *request.password_env + " is not set";
+    return value;
+  }
+  const std::optional<std::string> input = runtime::read_standard_input();
+  if (!input) {
+    why = "standard input cannot be read";
+    return std::nullopt;
+  }
+  return without_final_line_break(*input);
+}
 
 std::optional<Refusal> apply_request(const Request& request, release::Values& values) {
   for (const auto& [id, given] : request.given) {

@@ -23,4 +23,9 @@ struct Refusal {
 // single-line field, a note file or password that cannot be read.
 std::optional<Refusal> apply_request(const Request& request, release::Values& values);
 
+// The password that --password-env or --password-stdin gives (one of them
+// was), as UTF-8, standard input's final line break dropped; none, with
+// `why` set ("standard input cannot be read"), when it cannot be had.
+std::optional<std::string> given_password(const Request& request, std::string& why);
+
 }  // namespace cli

@@ -23,14 +23,6 @@ std::chrono::milliseconds milliseconds(double seconds) {
   return std::chrono::milliseconds(static_cast<long long>(seconds * 1000));
 }
 
-// Why the local files cannot be checked against, or "".
-std::string local_files_problem(const release::LocalRelease& local) {
-  if (std::string problem = local.problem(); !problem.empty()) return problem;
-  if (local.values[release::FieldId::update_url].text.empty())
-    return std::string(files::client_config_file) + " names no descriptor address ([Update] URL)";
-  return {};
-}
-
 std::optional<release::LocalPackage> local_package(const std::string& path, std::string& error) {
   release::LocalPackage package{path, {}};
   runtime::Sha256 sha256;
@@ -46,6 +38,13 @@ std::optional<release::LocalPackage> local_package(const std::string& path, std:
 const nlohmann::ordered_json no_rounds = {{"rounds", 0}};
 
 }  // namespace
+
+std::string local_files_problem(const release::LocalRelease& local) {
+  if (std::string problem = local.problem(); !problem.empty()) return problem;
+  if (local.values[release::FieldId::update_url].text.empty())
+    return std::string(files::client_config_file) + " names no descriptor address ([Update] URL)";
+  return {};
+}
 
 int verify(const Request& request) {
   const release::LocalRelease local = release::read_local_release();

@@ -1,5 +1,6 @@
 #include "app/cli/verify_output.h"
 
+#include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "app/cli/output.h"
@@ -37,6 +38,48 @@ std::string joined(const std::vector<std::string>& lines) {
   return text;
 }
 
+json checks_json(const std::vector<release::CheckResult>& checks) {
+  json list = json::array();
+  for (const release::CheckResult& check : checks)
+    list.push_back({{"name", check.name}, {"ok", check.state == CheckState::ok}, {"details", joined(check.details)}});
+  return list;
+}
+
+struct PublishText {
+  release::PublishVerdict verdict;
+  const char* name;  // JSON's status
+  int exit_status;
+};
+constexpr PublishText publish_texts[] = {
+    {release::PublishVerdict::published, "published", status_written},
+    {release::PublishVerdict::dry_run, "dry_run", status_written},
+    {release::PublishVerdict::check_failed, "failed", status_release_broken},
+    {release::PublishVerdict::not_done, "not_published", status_not_checked},
+};
+
+const PublishText& text_of(release::PublishVerdict verdict) {
+  for (const PublishText& text : publish_texts)
+    if (text.verdict == verdict) return text;
+  return publish_texts[0];
+}
+
+struct StepStateText {
+  release::StepState state;
+  const char* name;
+};
+constexpr StepStateText step_state_texts[] = {
+    {release::StepState::done, "ok"},
+    {release::StepState::skipped, "skipped"},
+    {release::StepState::failed, "FAIL"},
+    {release::StepState::planned, "planned"},
+};
+
+const char* name_of(release::StepState state) {
+  for (const StepStateText& text : step_state_texts)
+    if (text.state == state) return text.name;
+  return "";
+}
+
 }  // namespace
 
 const VerdictWords release_words = {"the clients will receive this release",
@@ -45,14 +88,62 @@ const VerdictWords release_words = {"the clients will receive this release",
 
 int verify_exit_status(Verdict verdict) { return text_of(verdict).exit_status; }
 
+std::string check_lines(const std::vector<release::CheckResult>& checks, const std::string& indent) {
+  std::string text;
+  for (const release::CheckResult& check : checks) {
+    const char* mark = check.state == CheckState::ok ? "ok  " : "FAIL";
+    text += indent + mark + " " + check.name + ":";
+    text += check.details.empty() ? "\n" : " " + check.details.front() + "\n";
+    for (std::size_t i = 1; i < check.details.size(); ++i) text += indent + "     " + check.details[i] + "\n";
+  }
+  return text;
+}
+
+int publish_exit_status(release::PublishVerdict verdict) { return text_of(verdict).exit_status; }
+
+void print_step(const release::Step& step) {
+  std::string text = "step " + std::to_string(step.number) + " " + step.name + ": " + name_of(step.state) + "\n";
+  if (!step.target.empty())
+    text += "  " + step.source + " -> " + step.target + (step.temporary.empty() ? "" : ", by way of " + step.temporary) + "\n";
+  for (const std::string& detail : step.details) text += "  " + detail + "\n";
+  text += check_lines(step.checks, "  ");
+  runtime::print_out(text);
+  std::fflush(stdout);  // each step as it ends, also into a pipe
+}
+
+void print_publication_end(const release::Publication& publication) {
+  std::string text;
+  for (const std::string& warning : publication.warnings) text += "warning: " + warning + "\n";
+  runtime::print_out(text + publication.message + "\n");
+}
+
+void print_publication_json(const release::Publication& publication) {
+  std::vector<release::CheckResult> all;
+  json steps = json::array();
+  for (const release::Step& step : publication.steps) {
+    all.insert(all.end(), step.checks.begin(), step.checks.end());
+    steps.push_back({{"number", step.number},
+                     {"name", step.name},
+                     {"status", name_of(step.state)},
+                     {"source", step.source},
+                     {"target", step.target},
+                     {"temporary", step.temporary},
+                     {"details", joined(step.details)},
+                     {"checks", checks_json(step.checks)}});
+  }
+  print_json({{"status", text_of(publication.verdict).name},
+              {"exit_status", publish_exit_status(publication.verdict)},
+              {"message", publication.message},
+              {"checks", checks_json(all)},
+              {"warnings", publication.warnings},
+              {"rounds", publication.rounds},
+              {"steps", steps}});
+}
+
+
 void print_round(const release::Verification& verification, int round, const VerdictWords& words) {
   std::string text = round > 0 ? "round " + std::to_string(round) + ":\n" : "";
-  for (const release::CheckResult& check : verification.checks) {
-    const char* mark = check.state == CheckState::ok ? "ok  " : "FAIL";
-    text += std::string(mark) + " " + check.name + ":";
-    text += check.details.empty() ? "\n" : " " + check.details.front() + "\n";
-    for (std::size_t i = 1; i < check.details.size(); ++i) text += "     " + check.details[i] + "\n";
-  }
+  text += check_lines(verification.checks);
   for (const std::string& warning : verification.warnings) text += "warning: " + warning + "\n";
   text += std::string(words.*text_of(verification.verdict).words) + "\n";
   runtime::print_out(text);
@@ -60,14 +151,10 @@ void print_round(const release::Verification& verification, int round, const Ver
 
 void print_verification_json(const release::Verification& verification, const json& more,
                              const VerdictWords& words) {
-  json checks = json::array();
-  for (const release::CheckResult& check : verification.checks) {
-    checks.push_back({{"name", check.name}, {"ok", check.state == CheckState::ok}, {"details", joined(check.details)}});
-  }
   json object = {{"status", text_of(verification.verdict).name},
                  {"exit_status", verify_exit_status(verification.verdict)},
                  {"message", words.*text_of(verification.verdict).words},
-                 {"checks", checks},
+                 {"checks", checks_json(verification.checks)},
                  {"warnings", verification.warnings}};
   object.update(more);
   print_json(object);

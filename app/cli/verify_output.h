@@ -4,7 +4,9 @@
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <vector>
 
+#include "release/publish.h"
 #include "release/verify_run.h"
 
 namespace cli {
@@ -28,6 +30,17 @@ void print_round(const release::Verification& verification, int round, const Ver
 // `more`'s members (verify's rounds, inspect's entries).
 void print_verification_json(const release::Verification& verification, const nlohmann::ordered_json& more,
                              const VerdictWords& words = release_words);
+
+// One line per check, `ok` or `FAIL`, and its further details below it,
+// each line after `indent`.
+std::string check_lines(const std::vector<release::CheckResult>& checks, const std::string& indent = "");
+
+// kestrel-cli publish: each step as it ends, then the warnings and the
+// outcome; or all of it as one JSON object, verify's with a `steps` list.
+int publish_exit_status(release::PublishVerdict verdict);
+void print_step(const release::Step& step);
+void print_publication_end(const release::Publication& publication);
+void print_publication_json(const release::Publication& publication);
 
 // The check could not start (a local file missing or unreadable); returns
 // the exit status.

@@ -16,17 +16,23 @@ chooses how (the rest names the file):
   /reset/NAME            the connection is reset
   /garbage/NAME          bytes that are no HTTP answer
 
+The paths below a scenario are the files' paths below ROOT.
+
 It prints "PORT REFUSED_PORT" on one line: the port it listens on, and a
-port held but not listened on, where connections are refused. It ends by
-itself after --lifetime seconds."""
+port held but not listened on, where connections are refused. With --ftp,
+--ftps, --sftp or --webdav it also starts those servers onto ROOT (see
+upload_servers.py) and prints their ports on a second line, "ftp=PORT ...".
+It ends by itself after --lifetime seconds."""
 import argparse
 import http.server
 import os
+import shutil
 import socket
 import struct
 import sys
 import threading
 import time
+import urllib.parse
 
 LOGIN_PAGE = (b"<!DOCTYPE html>\n<html><head><title>Sign in</title></head>"
               b"<body><form>User <input name=u></form></body></html>\n")
@@ -53,17 +59,26 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.end_headers()
         self.wfile.write(body)
 
-    def file(self, name):
-        with open(os.path.join(self.root, os.path.basename(name)), "rb") as f:
-            return f.read()
+    def open_file(self, name):
+        parts = [part for part in urllib.parse.unquote_to_bytes(name).split(b"/") if part not in (b"", b".", b"..")]
+        return open(os.path.join(os.fsencode(self.root), *parts), "rb")
 
     def serve_file(self, name, headers=()):
+        """The file as it is when the request comes (a file renamed over it
+        meanwhile does not mix in), sent a piece at a time."""
         try:
-            body = self.file(name)
+            f = self.open_file(name)
         except OSError:
             return self.send(404, b"not found\n")
-        content_type = CONTENT_TYPES.get(os.path.splitext(name)[1].lower(), "application/octet-stream")
-        self.send(200, body, content_type, headers)
+        with f:
+            self.send_response(200)
+            self.send_header("Content-Type", CONTENT_TYPES.get(os.path.splitext(name)[1].lower(),
+                                                               "application/octet-stream"))
+            self.send_header("Content-Length", str(os.fstat(f.fileno()).st_size))
+            for header, value in headers:
+                self.send_header(header, value)
+            self.end_headers()
+            shutil.copyfileobj(f, self.wfile, 1 << 20)
 
     def redirect(self, status, location):
         self.send_response(status)
@@ -119,16 +134,38 @@ class Server(http.server.ThreadingHTTPServer):
         pass  # a client that hangs up midway (a cut download, a timeout) is one of the scenarios
 
 
+def start_upload_servers(args):
+    import upload_servers
+    root, state = os.path.abspath(args.root), os.path.abspath(args.state or args.root + ".state")
+    os.makedirs(state, exist_ok=True)
+    ports = []
+    if args.ftp:
+        ports.append(f"ftp={upload_servers.start_ftp(root, state, args.password, tls=False)}")
+    if args.ftps:
+        ports.append(f"ftps={upload_servers.start_ftp(root, state, args.password, tls=True)}")
+    if args.sftp:
+        ports.append(f"sftp={upload_servers.start_sftp(root, state)[0]}")
+    if args.webdav:
+        ports.append(f"webdav={upload_servers.start_webdav(root, state, args.password)[0]}")
+    return ports
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("root", help="the folder whose files are served")
     parser.add_argument("--lifetime", type=float, default=120, help="seconds until the server ends itself")
+    for kind in ("ftp", "ftps", "sftp", "webdav"):
+        parser.add_argument("--" + kind, action="store_true", help=f"start the {kind} server onto ROOT too")
+    parser.add_argument("--state", help="a folder for the upload servers' keys, configurations and logs")
+    parser.add_argument("--password", default="secret", help="the upload servers' password")
     args = parser.parse_args()
     Handler.root = args.root
     server = Server(("127.0.0.1", 0), Handler)
     refusing = socket.socket()
     refusing.bind(("127.0.0.1", 0))  # bound, never listening: connections to it are refused
     print(server.server_address[1], refusing.getsockname()[1], flush=True)
+    if args.ftp or args.ftps or args.sftp or args.webdav:
+        print(" ".join(start_upload_servers(args)), flush=True)
     threading.Timer(args.lifetime, lambda: os._exit(0)).start()
     try:
         server.serve_forever()

@@ -6,7 +6,7 @@
 
 namespace test_support {
 
-ReleaseServer::ReleaseServer() {
+ReleaseServer::ReleaseServer(const Options&) {
   const char* root = std::getenv("KESTREL_RELEASE_ROOT");
   const char* server = std::getenv("KESTREL_RELEASE_SERVER");
   const char* refused = std::getenv("KESTREL_RELEASE_REFUSED");
@@ -21,6 +21,8 @@ ReleaseServer::ReleaseServer() {
 ReleaseServer::~ReleaseServer() {
   if (!previous_.empty()) std::filesystem::current_path(previous_);
 }
+
+std::string ReleaseServer::port(const std::string&) const { return {}; }
 
 }  // namespace test_support
 
