@@ -2,37 +2,19 @@
 a large zip against unzip -tqq of the same file, and inspect's peak memory
 by archive size (bench/inspect-package's results)."""
 import json
-import os
-import statistics
 
-from report_verify import seconds
+from report_verify import peak_memory, seconds, sizes
 
 TIME_LIMIT = 1.2
 MEMORY_LIMIT_MIB = 16
 OURS, FLOOR = "kestrel-cli inspect", "unzip -tqq"
 
 
-def sizes(report):
-    found = [int(name[len("inspect-"):-len(".json")]) for name in os.listdir(report.dir)
-             if name.startswith("inspect-") and name.endswith(".json")]
-    return sorted(found)
-
-
-def peak_memory(report):
-    """Archive size in MB -> median peak resident memory in MiB."""
-    kb = {}
-    with open(report.path("inspect-memory.txt")) as f:
-        for line in f:
-            size, value = line.split()
-            kb.setdefault(int(size), []).append(int(value))
-    return {size: statistics.median(values) / 1024 for size, values in kb.items()}
-
-
 def inspect_section(report):
-    measured = sizes(report)
+    measured = sizes(report, "inspect")
     if not measured:
         return
-    memory = peak_memory(report)
+    memory = peak_memory(report, "inspect")
     with open(report.path("inspect-load.txt")) as f:
         load = f.read().strip()
     report.add("## kestrel-cli inspect", "",

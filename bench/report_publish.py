@@ -3,33 +3,19 @@ live over FTP on 127.0.0.1 against curl -T of the same file, and against the
 same work done by hand (curl -T, curl fetching it back, sha256sum), with
 publish's peak memory by package size (bench/publish-ftp's results)."""
 import json
-import os
-import statistics
+
+from report_verify import peak_memory, seconds, sizes
 
 TIME_LIMIT = 1.2
 MEMORY_LIMIT_MIB = 16
 OURS, UPLOAD, BY_HAND = "kestrel-cli publish", "curl -T", "curl -T, curl, sha256sum"
 
 
-def sizes(report):
-    return sorted(int(name[len("publish-"):-len(".json")]) for name in os.listdir(report.dir)
-                  if name.startswith("publish-") and name.endswith(".json"))
-
-
-def seconds(value):
-    return f"{value:.3f} s" if value >= 1 else f"{value * 1e3:.1f} ms"
-
-
 def publish_section(report):
-    measured = sizes(report)
+    measured = sizes(report, "publish")
     if not measured:
         return
-    kb = {}
-    with open(report.path("publish-memory.txt")) as f:
-        for line in f:
-            size, value = line.split()
-            kb.setdefault(int(size), []).append(int(value))
-    memory = {size: statistics.median(values) / 1024 for size, values in kb.items()}
+    memory = peak_memory(report, "publish")
     with open(report.path("publish-load.txt")) as f:
         load = f.read().strip()
     report.add("## kestrel-cli publish over FTP", "",

@@ -11,16 +11,17 @@ MEMORY_LIMIT_MIB = 16
 OURS, FLOOR = "kestrel-cli verify --package", "curl, then sha256sum"
 
 
-def sizes(report):
-    found = [int(name[len("verify-"):-len(".json")]) for name in os.listdir(report.dir)
-             if name.startswith("verify-") and name.endswith(".json")]
+def sizes(report, command="verify"):
+    """The package sizes in MB that COMMAND-<size>.json hold timings of."""
+    found = [int(name[len(command) + 1:-len(".json")]) for name in os.listdir(report.dir)
+             if name.startswith(command + "-") and name.endswith(".json")]
     return sorted(found)
 
 
-def peak_memory(report):
-    """Package size in MB -> median peak resident memory in MiB."""
+def peak_memory(report, command="verify"):
+    """Package size in MB -> median peak resident memory in MiB, from COMMAND-memory.txt."""
     kb = {}
-    with open(report.path("verify-memory.txt")) as f:
+    with open(report.path(command + "-memory.txt")) as f:
         for line in f:
             size, value = line.split()
             kb.setdefault(int(size), []).append(int(value))

@@ -34,16 +34,7 @@ using temporary::no_file;
 
 #ifdef _WIN32
 
-std::string system_words(DWORD code) {
-  wchar_t* buffer = nullptr;
-  FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                 nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  std::string text = buffer ? narrow_text(buffer) : "error " + std::to_string(code);
-  LocalFree(buffer);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == '.')) text.pop_back();
-  return text;
-}
-std::string last_error() { return system_words(GetLastError()); }
+std::string last_error() { return system_error_text(GetLastError()); }
 
 // A name's bytes as the address gave them: UTF-8 where they are, else GBK.
 fs::path name_path(const std::string& name) {
