@@ -3,8 +3,14 @@
 # commands that never call it (kestrel-cli.exe show and generate) do not
 # load it. The delay-import library is made with dlltool from a list of the
 # DLL's exports, read off MinGW-w64's own import library.
-#   kestrel_delay_import(TARGET NAME)    NAME as in lib<NAME>.a: wininet, bcrypt
-function(kestrel_delay_import target name)
+# Other Windows compilers link the DLL as usual.
+#   kestrel_delay_import(VARIABLE NAME)   sets VARIABLE to what to link for
+#                                         NAME, as in lib<NAME>.a: wininet, bcrypt
+function(kestrel_delay_import variable name)
+  if(NOT MINGW)
+    set(${variable} ${name} PARENT_SCOPE)
+    return()
+  endif()
   find_library(import_library_${name} NAMES lib${name}.a REQUIRED)
   set(folder ${CMAKE_BINARY_DIR}/delay-import)
   set(delay_library ${folder}/lib${name}_delay.a)
@@ -19,5 +25,5 @@ function(kestrel_delay_import target name)
     execute_process(COMMAND ${CMAKE_DLLTOOL} --input-def ${folder}/${name}.def --output-delaylib ${delay_library}
                     COMMAND_ERROR_IS_FATAL ANY)
   endif()
-  target_link_libraries(${target} PRIVATE ${delay_library})
+  set(${variable} ${delay_library} PARENT_SCOPE)
 endfunction()
