@@ -167,14 +167,38 @@ void KestrelProcess::type(std::string_view text) const {
   }
 }
 
-void KestrelProcess::click(std::string_view name) const {
+namespace {
+
+// The class of the window a point of the screen shows, for messages.
+std::string class_at(POINT point) {
+  wchar_t name[64] = {};
+  GetClassNameW(WindowFromPoint(point), name, 64);
+  return runtime::narrow_text(name);
+}
+
+// A point of the control that the control itself shows: its middle, unless
+// another window (a tip of the field before, say) covers that, then the
+// first of its quarters across that is free.
+POINT visible_point(HWND control) {
   RECT rect{};
-  GetWindowRect(control(name), &rect);
+  GetWindowRect(control, &rect);
+  const LONG y = (rect.top + rect.bottom) / 2;
+  for (const int quarter : {2, 1, 3}) {
+    const POINT point{rect.left + (rect.right - rect.left) * quarter / 4, y};
+    if (WindowFromPoint(point) == control) return point;
+  }
+  return {(rect.left + rect.right) / 2, y};
+}
+
+}  // namespace
+
+void KestrelProcess::click(std::string_view name) const {
+  const POINT point = visible_point(control(name));
   const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
   INPUT inputs[3] = {};
   for (INPUT& input : inputs) input.type = INPUT_MOUSE;
-  inputs[0].mi.dx = ((rect.left + rect.right) / 2) * 65536 / width;
-  inputs[0].mi.dy = ((rect.top + rect.bottom) / 2) * 65536 / height;
+  inputs[0].mi.dx = point.x * 65536 / width;
+  inputs[0].mi.dy = point.y * 65536 / height;
   inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
   inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
   inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
@@ -183,7 +207,8 @@ void KestrelProcess::click(std::string_view name) const {
 
 void KestrelProcess::replace_text(std::string_view name, std::string_view text) const {
   click(name);
-  ASSERT_TRUE(wait_until([&] { return focused() == name; })) << "no focus in " << name;
+  ASSERT_TRUE(wait_until([&] { return focused() == name; }))
+      << "no focus in " << name << "; the click went to a " << class_at(visible_point(control(name)));
   press(VK_END, {VK_CONTROL});
   press(VK_HOME, {VK_CONTROL, VK_SHIFT});
   if (text.empty()) press(VK_DELETE);
