@@ -217,9 +217,9 @@ class Report:
         if os.path.exists(self.path("cli-libraries.txt")):
             with open(self.path("cli-libraries.txt")) as f:
                 libraries = [line.strip() for line in f if line.strip()]
-            self.add("", f"What a generate loads at start: {', '.join(libraries)} ({len(libraries)} shared "
+            self.add(f"What a generate loads at start: {', '.join(libraries)} ({len(libraries)} shared "
                      "libraries, by the loader's trace). The network, hash and archive libraries are "
-                     "kestrel-cli-helper's, which only verify, inspect and publish start.")
+                     "kestrel-cli-helper's, which only verify, inspect and publish start.", "")
         ratio = ours["mean"] / floor["mean"]
         self.targets.append(("kestrel-cli generate, whole process, vs the two-file floor", "≤ 1.3x",
                              f"{ms(ours['mean'])} against {ms(floor['mean'])}", f"{ratio:.2f}x", ratio <= 1.3))
