@@ -9,7 +9,7 @@ import statistics
 import sys
 
 from report_text import START_LIMIT, MEMORY_LIMIT, TARGET_PLATFORM, analysis_lines, fidelity_rows
-from report_inspect import inspect_section
+from report_package import inspect_section
 from report_publish import publish_section
 from report_verify import verify_section
 from report_windows import add_windows_analysis, windows_startup_section

@@ -1,7 +1,7 @@
 // The commands that need the network, hash or archive libraries, run in
 // this program: kestrel-cli-helper, or kestrel-cli.exe on Windows.
 #include "app/cli/helper.h"
-#include "app/cli/inspect.h"
+#include "app/cli/check_package.h"
 #include "app/cli/publish.h"
 #include "app/cli/verify.h"
 

@@ -1,6 +1,6 @@
 """The part of docs/benchmarks.md on kestrel-cli inspect: the whole check of
 a large zip against unzip -tqq of the same file, and inspect's peak memory
-by archive size (bench/inspect-package's results)."""
+by archive size (bench/package-check's results)."""
 import json
 
 from report_verify import peak_memory, seconds, sizes

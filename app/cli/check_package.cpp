@@ -1,4 +1,4 @@
-#include "app/cli/inspect.h"
+#include "app/cli/check_package.h"
 
 #include "app/cli/verify_output.h"
 #include "release/package_contents.h"
