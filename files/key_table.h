@@ -19,6 +19,7 @@ namespace files {
 
 enum class OnUpdate {
   write,          // set to the value
+  write_lines,    // set to the value, which may span lines: the later lines of the value it replaces go too
   add_if_absent,  // set only where the file has no such key
   leave,          // written only when the file is created
 };
@@ -61,7 +62,9 @@ runtime::ProfileEdits update_edits(std::span<const Key<Values>> keys, const Valu
     for (const Key<Values>& key : keys) {
       if (key.on_update == OnUpdate::leave) continue;
       if (key.on_update == OnUpdate::add_if_absent && file.read(key.section, key.name, ls_null) != ls_null) continue;
-      file.write(key.section, key.name, written_value(key, values));
+      const auto following = key.on_update == OnUpdate::write_lines ? runtime::FollowingLines::replaced
+                                                                    : runtime::FollowingLines::kept;
+      file.write(key.section, key.name, written_value(key, values), following);
     }
   };
 }

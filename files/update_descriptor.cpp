@@ -12,7 +12,7 @@ constexpr Key<UpdateDescriptor> keys[] = {
     {update_section, "Version", &D::Version, nullptr, nullptr, write},
     {update_section, "Date", &D::Date, nullptr, nullptr, write},
     {update_section, "URL", &D::URL, nullptr, nullptr, write},
-    {update_section, "Note", &D::Note, nullptr, nullptr, write},
+    {update_section, "Note", &D::Note, nullptr, nullptr, write_lines},
 };
 
 }  // namespace

@@ -62,8 +62,9 @@ std::optional<std::string> ProfileText::value(std::string_view section, std::str
   return std::string(profile::unquote(found.raw_value));
 }
 
-void ProfileText::write(std::string_view section, std::string_view key, std::string_view value) {
-  const profile::Edit edit = profile::plan_key_edit(content_, section, key, value);
+void ProfileText::write(std::string_view section, std::string_view key, std::string_view value,
+                        FollowingLines following) {
+  const profile::Edit edit = profile::plan_key_edit(content_, section, key, value, following);
   const std::string closing(edit.closing);  // it may point into the content
   content_.replace(edit.keep_before, edit.keep_after - edit.keep_before, edit.insert);
   content_.append(closing);

@@ -6,7 +6,11 @@
 #include <string>
 #include <string_view>
 
+#include "runtime/files/profile_parse.h"
+
 namespace runtime {
+
+using profile::FollowingLines;
 
 // The value of `key` in `section` of `file`, or `default_value` when the file,
 // the section or the key is absent. A key with an empty value gives "".
@@ -46,7 +50,10 @@ class ProfileText {
   std::string read(std::string_view section, std::string_view key, std::string_view default_value) const;
   // The value read gives, or none where read gives its default value.
   std::optional<std::string> value(std::string_view section, std::string_view key) const;
-  void write(std::string_view section, std::string_view key, std::string_view value);
+  // As profile_write; with FollowingLines::replaced, the later lines of a
+  // value of several lines that the key held go with it.
+  void write(std::string_view section, std::string_view key, std::string_view value,
+             FollowingLines following = FollowingLines::kept);
   const std::string& content() const { return content_; }
 
  private:

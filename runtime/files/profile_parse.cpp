@@ -123,6 +123,26 @@ std::string_view given_name(std::string_view name) {
   return name.substr(first, name.find_last_not_of(' ') + 1 - first);
 }
 
+// Where the lines an earlier value of several lines left after its key line
+// end: after the last of the lines that follow the key line (whose text ends
+// at `key_line_end`) and that hold no "=", no section header and no comment.
+// Blank lines among them go with them; blank lines after the last stay.
+std::size_t end_of_value_lines(std::string_view content, std::size_t key_line_end) {
+  std::size_t end = key_line_end;
+  LineReader lines(content, line_at(content, key_line_end).next);
+  Line line;
+  while (lines.next(line)) {
+    const Parsed parsed = parse_line(content, line);
+    if (parsed.kind == Kind::section || parsed.has_value) break;
+    if (parsed.kind == Kind::key) {
+      end = line.end;
+    } else if (!trim_blanks(content.substr(line.begin, line.end - line.begin)).empty()) {
+      break;  // a comment
+    }
+  }
+  return end;
+}
+
 void append_key_line(std::string& out, std::string_view key, std::string_view value,
                      std::string_view line_end) {
   out.append(key);
@@ -239,23 +259,22 @@ Lookup find_key(std::string_view content, std::string_view section, std::string_
 }
 
 Edit plan_key_edit(std::string_view content, std::string_view section, std::string_view key,
-                   std::string_view value) {
+                   std::string_view value, FollowingLines following) {
   section = given_name(section);
   key = given_name(key);
   const Lookup found = find_key(content, section, key);
   Edit edit;
   edit.closing = closing_line_end(content);
-  if (found.key_found && found.has_value) {
-    edit.keep_before = found.value_begin;
-    edit.insert = value;
-    edit.keep_after = found.value_line_end;
-    return edit;
-  }
-  if (found.key_found) {  // a key line without "=": it gets one, and the value
-    edit.keep_before = found.name_end;
-    edit.insert = "=";
+  if (found.key_found) {
+    edit.keep_after = following == FollowingLines::replaced ? end_of_value_lines(content, found.value_line_end)
+                                                            : found.value_line_end;
+    if (found.has_value) {
+      edit.keep_before = found.value_begin;
+    } else {  // a key line without "=": it gets one, and the value
+      edit.keep_before = found.name_end;
+      edit.insert = "=";
+    }
     edit.insert.append(value);
-    edit.keep_after = found.value_line_end;
     return edit;
   }
   const std::string_view line_end = added_line_end(content);

@@ -92,12 +92,24 @@ struct Edit {
   std::string_view closing;
 };
 
+// What a write does with the lines after the key's own. A value of several
+// lines leaves its later lines there, on lines of their own that no key
+// owns and that the profile API never reads; a value written over such a
+// value takes them away with it.
+enum class FollowingLines {
+  kept,
+  // The lines after the key line up to the next line that holds "=", a
+  // section header, a comment or the end go too; blank lines just before
+  // that line stay.
+  replaced,
+};
+
 // Sets `key` of `section` (both without the spaces at their ends) to
 // `value`: the value replaces the rest of the key's own line (a key line
 // without "=" gets "=" and the value after its name), or a "key=value" line
 // is added after the last key line of the section, or the section and the
 // key are added at the end.
 Edit plan_key_edit(std::string_view content, std::string_view section, std::string_view key,
-                   std::string_view value);
+                   std::string_view value, FollowingLines following = FollowingLines::kept);
 
 }  // namespace runtime::profile

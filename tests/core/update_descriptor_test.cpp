@@ -12,6 +12,7 @@
 #include "runtime/files/profile.h"
 #include "support/expected_files.h"
 #include "support/ordinary_user.h"
+#include "support/profile_api.h"
 #include "support/temp_dir.h"
 
 #ifndef _WIN32
@@ -55,8 +56,13 @@ class UpdateDescriptorWriter : public ::testing::Test {
     return file();
   }
 
+  // The note as the client reads it: through the profile API on Windows.
   static std::string note_read() {
+#ifdef _WIN32
+    return test_support::profile_api_read(files::update_descriptor_file, "Update", "Note");
+#else
     return runtime::profile_read(files::update_descriptor_file, "Update", "Note", "<none>");
+#endif
   }
 
   test_support::TempWorkingDir dir_;
@@ -124,6 +130,18 @@ TEST_F(UpdateDescriptorWriter, ANoteOfSeveralLinesKeepsItsLineBreaks) {
             "[Update]\r\nVersion=2.22\r\nDate=2024-03-02\r\nURL=http://example.com/update/sales.rar\r\n"
             "Note=" + note_lines + "\r\n; end\r\n");
   EXPECT_EQ(note_read(), "Report printing fixed");
+
+  // The lines an earlier note left go when the note is written over it, up
+  // to the next key, header or comment; the blank line before it stays.
+  const std::string release_before =
+      "[Update]\r\nVersion=2.21\r\nDate=x\r\nURL=u\r\nNote=old\r\n\r\n  old two\r\nold three\r\n";
+  const std::string keys = "[Update]\r\nVersion=2.22\r\nDate=2024-03-02\r\nURL=http://example.com/update/sales.rar\r\n";
+  EXPECT_EQ(updated(release_before + "\r\nSize=1\r\n", several), keys + "Note=" + note_lines + "\r\n\r\nSize=1\r\n");
+  EXPECT_EQ(note_read(), "Report printing fixed");
+  for (const char* next : {"[Other]\r\n", "; end\r\n", ""}) {
+    EXPECT_EQ(updated(release_before + next), keys + "Note=Report printing fixed\r\n" + next);
+    EXPECT_EQ(note_read(), "Report printing fixed");
+  }
 }
 
 TEST_F(UpdateDescriptorWriter, UpdateAfterCreateChangesTheValuesInPlace) {
