@@ -19,7 +19,7 @@ constexpr std::string_view config_file = "updateconfig.ini";
 // In use while the package unpacks: the update client and what it runs.
 constexpr std::string_view files_in_use[] = {"wrenlet.exe", "rar.exe", "pbvm90.dll"};
 
-std::string utf8(const std::string& gbk) { return runtime::utf8_from_gbk(gbk).text; }
+using runtime::utf8;
 
 std::string last_part(std::string_view path) {
   const std::vector<std::string_view> parts = path_parts(path);

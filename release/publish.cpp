@@ -19,7 +19,7 @@ using Clock = std::chrono::steady_clock;
 // A cache in front of the server needs minutes, not moments: a round every few seconds.
 constexpr std::chrono::seconds round_interval{5};
 
-std::string utf8(const std::string& gbk) { return runtime::utf8_from_gbk(gbk).text; }
+using runtime::utf8;
 
 // The digest of the local package, read piece by piece; none (and `error`
 // set) when it cannot be read.

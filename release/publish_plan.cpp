@@ -7,7 +7,7 @@
 namespace release {
 namespace {
 
-std::string utf8(const std::string& gbk) { return runtime::utf8_from_gbk(gbk).text; }
+using runtime::utf8;
 
 // An address's scheme and host (with port), in lower case, and its path
 // without query or fragment.

@@ -1,6 +1,5 @@
 #include "app/cli/verify_output.h"
 
-#include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "app/cli/output.h"
@@ -108,7 +107,6 @@ void print_step(const release::Step& step) {
   for (const std::string& detail : step.details) text += "  " + detail + "\n";
   text += check_lines(step.checks, "  ");
   runtime::print_out(text);
-  std::fflush(stdout);  // each step as it ends, also into a pipe
 }
 
 void print_publication_end(const release::Publication& publication) {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "runtime/network/http.h"
+#include "runtime/text/gbk.h"
 
 namespace runtime {
 namespace {
@@ -122,7 +123,8 @@ HttpResult http_get(const HttpGet& request) {
   if (code == CURLE_WRITE_ERROR && transfer.stopped) return result;
   result.fault = fault_of(code);
   if (result.fault == HttpFault::none && result.answer.status == 0) result.fault = HttpFault::broken;
-  if (result.fault != HttpFault::none) result.fault_text = error[0] != '\0' ? error : curl_easy_strerror(code);
+  // libcurl's words hold the address as it was given, in GBK.
+  if (result.fault != HttpFault::none) result.fault_text = utf8(error[0] != '\0' ? error : curl_easy_strerror(code));
   return result;
 }
 

@@ -9,7 +9,9 @@
 
 namespace runtime {
 
-// Writes to standard output or standard error in the terminal's encoding.
+// Writes to standard output or standard error in the terminal's encoding,
+// at once: nothing waits in a buffer, whether the stream is a terminal, a
+// pipe or a file.
 void print_out(std::string_view utf8);
 void print_err(std::string_view utf8);
 // Writes bytes to standard output unchanged (JSON, which is UTF-8 always).

@@ -10,7 +10,13 @@
 
 namespace runtime {
 
-void print_out(std::string_view utf8) { std::fwrite(utf8.data(), 1, utf8.size(), stdout); }
+// Each text goes out as it is printed, into a pipe or a file as well: a
+// script reading the output line by line sees each round of verify as it
+// ends, and a job cancelled meanwhile keeps what was printed.
+void print_out(std::string_view utf8) {
+  std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+  std::fflush(stdout);
+}
 
 void print_err(std::string_view utf8) { std::fwrite(utf8.data(), 1, utf8.size(), stderr); }
 

@@ -6,6 +6,7 @@ chooses how (the rest names the file):
   /release/NAME          NAME as it is
   /stale/NAME            NAME with the cache headers of a cache's stale copy
   /catching-up/N/NAME    Old.txt for the first N requests of that path, then NAME
+  /falling-silent/N/NAME NAME for the first N requests of that path, then no answer
   /moved/NAME            301 to /release/NAME
   /loop/NAME             302 to itself, for ever
   /missing/NAME          404
@@ -86,6 +87,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.send_header("Content-Length", "0")
         self.end_headers()
 
+    def count_request(self):
+        """How many requests of this path came before this one."""
+        with self.lock:
+            seen = self.requests_seen.get(self.path, 0)
+            self.requests_seen[self.path] = seen + 1
+        return seen
+
     def do_GET(self):
         scenario, _, name = self.path.lstrip("/").partition("/")
         if scenario == "release":
@@ -94,10 +102,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.serve_file(name, headers=CACHE_HEADERS)
         elif scenario == "catching-up":
             count, _, name = name.partition("/")
-            with self.lock:
-                seen = self.requests_seen.get(self.path, 0)
-                self.requests_seen[self.path] = seen + 1
-            self.serve_file("Old.txt" if seen < int(count) else name)
+            self.serve_file("Old.txt" if self.count_request() < int(count) else name)
+        elif scenario == "falling-silent":
+            count, _, name = name.partition("/")
+            if self.count_request() < int(count):
+                self.serve_file(name)
+            else:
+                time.sleep(3600)
         elif scenario == "moved":
             self.redirect(301, "/release/" + name)
         elif scenario == "loop":
