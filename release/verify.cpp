@@ -32,7 +32,7 @@ const char* fault_words(HttpFault fault) {
 // to be judged further; otherwise `result` holds why not.
 bool reached(const Fetched& fetched, CheckResult& result) {
   for (const Hop& hop : fetched.redirects) {
-    std::string line = "redirect: " + hop.url + " -> " + std::to_string(hop.status) + " -> " + hop.location;
+    std::string line = "redirect: " + utf8(hop.url) + " -> " + std::to_string(hop.status) + " -> " + utf8(hop.location);
     if (changes_to_https(hop.url, hop.location)) line += " (a change to https; the client asks over http)";
     result.details.push_back(line);
   }
@@ -40,20 +40,20 @@ bool reached(const Fetched& fetched, CheckResult& result) {
   if (last.fault != HttpFault::none) {
     // A broken answer is the server's fault; no answer at all leaves the release unjudged.
     result.state = last.fault == HttpFault::broken ? CheckState::failed : CheckState::not_made;
-    result.details.push_back(fetched.last_url + ": " + fault_words(last.fault) +
+    result.details.push_back(utf8(fetched.last_url) + ": " + fault_words(last.fault) +
                              (last.fault_text.empty() ? "" : " (" + last.fault_text + ")"));
     return false;
   }
   if (fetched.too_many_redirects) {
     result.state = CheckState::failed;
-    result.details.push_back(fetched.last_url + " answered " + std::to_string(last.answer.status) +
+    result.details.push_back(utf8(fetched.last_url) + " answered " + std::to_string(last.answer.status) +
                              ", one more redirect after " + std::to_string(max_redirects) +
                              "; the client follows no more");
     return false;
   }
   if (last.answer.status != 200) {
     result.state = CheckState::failed;
-    result.details.push_back(fetched.last_url + " answered " + std::to_string(last.answer.status) +
+    result.details.push_back(utf8(fetched.last_url) + " answered " + std::to_string(last.answer.status) +
                              ", not 200");
     return false;
   }
@@ -79,7 +79,7 @@ bool html_content(std::string_view body) {
 
 // Why the bytes are an HTML page, or "".
 std::string html_reason(const HttpAnswer& answer) {
-  if (html_type(answer)) return "an HTML page (Content-Type: " + header_value(answer, "Content-Type") + ")";
+  if (html_type(answer)) return "an HTML page (Content-Type: " + utf8(header_value(answer, "Content-Type")) + ")";
   if (html_content(answer.body)) return "an HTML page (its content is markup)";
   return {};
 }
@@ -142,7 +142,7 @@ CheckResult check_descriptor(const Fetched& fetched, files::UpdateDescriptor& se
   const std::string& body = answer.body;
   auto fail = [&](const std::string& why) {
     result.state = CheckState::failed;
-    result.details.push_back(fetched.last_url + ": " + why);
+    result.details.push_back(utf8(fetched.last_url) + ": " + why);
     return result;
   };
   if (answer.body_cut || answer.body_size > max_descriptor_size) return fail("larger than 1 MB, so no descriptor");
@@ -156,7 +156,7 @@ CheckResult check_descriptor(const Fetched& fetched, files::UpdateDescriptor& se
     for (const std::string& name : missing) names += (names.empty() ? "" : ", ") + name;
     return fail("no " + names + " in section [Update] as the client reads it");
   }
-  result.details.push_back(fetched.last_url + ": 200, " + std::to_string(answer.body_size) + " bytes, Version " +
+  result.details.push_back(utf8(fetched.last_url) + ": 200, " + std::to_string(answer.body_size) + " bytes, Version " +
                            utf8(served.Version));
   return result;
 }
@@ -177,7 +177,7 @@ CheckResult check_descriptor_matches(const files::UpdateDescriptor& local, const
   std::string seen;
   for (const char* name : cache_headers) {
     const std::string value = header_value(answer, name);
-    if (!value.empty()) result.details.push_back(std::string("cache header ") + name + ": " + value);
+    if (!value.empty()) result.details.push_back(std::string("cache header ") + name + ": " + utf8(value));
     seen += value;
   }
   if (seen.empty()) result.details.push_back("no cache headers (Age, Cache-Control, Expires, Last-Modified, ETag)");
@@ -197,10 +197,11 @@ CheckResult check_package(const std::string& address, const Fetched& fetched,
     return fail("the served descriptor's URL is no http:// address: " + utf8(address));
   const std::string kind = archive_kind(address);
   if (kind.empty()) return fail("the served descriptor's URL names neither a zip nor a rar archive: " + utf8(address));
+  if (const auto why = unaskable_address(address)) return fail("the served descriptor's URL " + *why);
   if (fetched.last.fault == HttpFault::bad_url) return fail("the served descriptor's URL is no address a client can ask: " + utf8(address));
   if (!reached(fetched, result)) return result;
   const HttpAnswer& answer = fetched.last.answer;
-  const std::string where = fetched.last_url + ": ";
+  const std::string where = utf8(fetched.last_url) + ": ";
   if (const std::string html = html_reason(answer); !html.empty()) return fail(where + html + ", not a " + kind + " archive");
   const std::string seen = kind_of_bytes(answer.body);
   if (seen != kind) {

@@ -10,6 +10,7 @@
 
 #include "files/update_descriptor.h"
 #include "release/addresses.h"
+#include "release/usable.h"
 #include "runtime/network/http.h"
 
 namespace release {
@@ -42,7 +43,6 @@ struct Fetched {
 };
 
 inline constexpr int max_redirects = 5;
-inline constexpr std::size_t max_descriptor_size = 1 << 20;
 inline constexpr std::size_t package_head_size = 512;  // enough to tell an archive from a page
 
 // The descriptor as served: 200, not an HTML page, no byte-order mark, GBK
@@ -65,7 +65,8 @@ struct LocalPackage {
   PackageDigest digest;
 };
 
-// The package at `address` (from the served descriptor): 200, its first
+// The package at `address` (from the served descriptor): an address a
+// client can ask for as written, 200, its first
 // bytes those of the archive kind its address names, not an HTML page; with
 // a local package, of equal size and SHA-256 (`served_digest`: of the whole
 // body, when it was read to its end).

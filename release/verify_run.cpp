@@ -2,6 +2,7 @@
 
 #include "release/versions.h"
 #include "runtime/files/sha256.h"
+#include "runtime/text/gbk.h"
 
 namespace release {
 namespace {
@@ -21,7 +22,7 @@ std::string scheme_and_host(const std::string& url) {
 void add_https_warning(const Fetched& fetched, std::vector<std::string>& warnings) {
   for (const Hop& hop : fetched.redirects) {
     if (changes_to_https(hop.url, hop.location))
-      warnings.push_back(fetched.url + " redirects to https (" + hop.location +
+      warnings.push_back(runtime::utf8(fetched.url) + " redirects to https (" + runtime::utf8(hop.location) +
                          "); the client asks over http and may not follow");
   }
 }
@@ -71,7 +72,7 @@ CheckResult check_served_package(const std::string& address, const VerifyOptions
                                  std::vector<std::string>& warnings) {
   Fetched package{address, {}, address, {}, false};
   std::optional<PackageDigest> served_digest;
-  if (!archive_kind(address).empty() && is_web_address(address)) {
+  if (!archive_kind(address).empty() && is_web_address(address) && !unaskable_address(address)) {
     runtime::Sha256 sha256;
     const std::uint64_t expected = options.package ? options.package->digest.size : 0;
     // Without a local package the first bytes tell the kind; with one, the
@@ -95,6 +96,11 @@ CheckResult check_served_package(const std::string& address, const VerifyOptions
 Verification verify_release(const Values& local, const VerifyOptions& options) {
   Verification verification;
   auto& checks = verification.checks;
+  if (const auto why = unaskable_address(local[FieldId::update_url].text)) {
+    checks.push_back({"descriptor", CheckState::failed, {*why}});
+    verification.verdict = verdict_of(checks);
+    return verification;
+  }
   const Fetched descriptor = fetch(local[FieldId::update_url].text, options.timeout, max_descriptor_size);
   files::UpdateDescriptor served;
   checks.push_back(check_descriptor(descriptor, served));

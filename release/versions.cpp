@@ -50,15 +50,16 @@ std::optional<int> compare_versions(const std::string& a, const std::string& b) 
   return x.negative ? -magnitude : magnitude;
 }
 
-std::optional<std::string> versions_warning(const std::string& installed, const std::string& newest) {
+std::optional<std::string> versions_warning(const std::string& installed, const std::string& newest,
+                                            const std::string& newest_name) {
   const std::optional<int> order = compare_versions(newest, installed);
   if (order == 1) return std::nullopt;
-  const std::string served = runtime::utf8_from_gbk(newest).text, local = runtime::utf8_from_gbk(installed).text;
+  const std::string newest_text = runtime::utf8(newest), local = runtime::utf8(installed);
   const std::string tail = "; clients of the installation UpdateConfig.ini describes may not see the update";
-  if (!order) return "the served newest version " + served + " and the installed version " + local +
+  if (!order) return newest_name + " " + newest_text + " and the installed version " + local +
                      " in UpdateConfig.ini cannot both be read as decimal numbers" + tail;
   const std::string relation = *order == 0 ? " equals " : " is less than ";
-  return "the served newest version " + served + relation + "the installed version " + local +
+  return newest_name + " " + newest_text + relation + "the installed version " + local +
          " in UpdateConfig.ini, as decimal numbers" + tail;
 }
 

@@ -5,6 +5,7 @@
 // WinINet under Wine.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <iostream>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -14,6 +15,13 @@
 #include "support/archives.h"
 #include "support/release_server.h"
 #include "support/temp_dir.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#endif
 
 namespace {
 
@@ -97,6 +105,12 @@ TEST_F(Verify, EachKindOfAnswerGivesItsVerdict) {
        {"FAIL package: ", "other.zip has "}},
       {"a package without end", "release/Update.txt", "endless/sales.zip", {"--package", "sales.zip"}, 3,
        {"FAIL package: "}},
+      // Addresses and served values reach the terminal as the text they are.
+      {"a Chinese package address not uploaded", "release/Update.txt", "missing/销售-2.23.zip", {}, 3,
+       {"FAIL package: " + server.url("missing/销售-2.23.zip") + " answered 404, not 200\n"}},
+      {"a package address holding a blank", "release/Update.txt", "release/sales 2.zip", {}, 3,
+       {"FAIL package: the served descriptor's URL " + server.url("release/sales 2.zip") +
+        " holds a blank: no client can ask for it as written\n"}},
       {"a package wrapped in a folder", "release/Update.txt", "release/wrapped.zip", {"--package", "wrapped.zip"}, 3,
        {"ok   package: ", "FAIL package contents: wrapped.zip: a zip archive, 2 entries",
         "     every entry lies under the folder Sales2.23/: the client unpacks them into Sales2.23\\ and the "
@@ -149,6 +163,38 @@ TEST_F(Verify, WaitRepeatsUntilTheChecksPass) {
   EXPECT_NE(run.out.substr(second).find("ok   descriptor matches"), std::string::npos);
   EXPECT_EQ(run.out.find("round 3:"), std::string::npos);
 }
+
+#ifndef _WIN32
+// Each round reaches a pipe as it ends, while verify still waits: here for
+// an answer to the second round that never comes, so the first round can
+// only have arrived through the pipe while verify runs. (kestrel-cli.exe
+// writes each text with WriteFile, past any buffer.)
+TEST_F(Verify, EachRoundReachesAPipeWhileVerifyWaits) {
+  release(server.url("falling-silent/1/Old.txt"), "release/sales.zip");
+  int out[2];
+  ASSERT_EQ(::pipe(out), 0);
+  const std::string program = test_support::program_beside_this_one("kestrel-cli");
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::dup2(out[1], 1);
+    ::execl(program.c_str(), program.c_str(), "verify", "--wait", "86400", "--timeout", "86400", nullptr);
+    ::_exit(127);
+  }
+  ::close(out[1]);
+  FILE* pipe = ::fdopen(out[0], "r");
+  std::string first_round;
+  char line[4096];
+  while (!first_round.ends_with("the live release differs from the local files or is broken\n") &&
+         std::fgets(line, sizeof line, pipe))
+    first_round += line;
+  int status = 0;
+  EXPECT_EQ(::waitpid(child, &status, WNOHANG), 0);
+  EXPECT_TRUE(first_round.starts_with("round 1:\nok   descriptor: ")) << first_round;
+  ::kill(child, SIGKILL);
+  ::waitpid(child, &status, 0);
+  std::fclose(pipe);
+}
+#endif
 
 TEST_F(Verify, WithoutTheLocalFilesNothingIsChecked) {
   // The system's words for a missing file follow its name.

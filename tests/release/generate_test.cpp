@@ -84,10 +84,9 @@ TEST_F(Generate, EachFileIsUpdatedWhenItExists) {
   values[FieldId::note].text = "";
   outcome = release::generate(values);
   EXPECT_FALSE(outcome.files[1].created);
-  // Only the Note line is the key's: the note's second line stays as a line of its own.
+  // The earlier note's second line goes with it.
   EXPECT_EQ(read_bytes("Update.txt"), "[Update]\r\nVersion=2.3\r\nDate=2024-03-02\r\n"
-                                      "URL=http://example.com/update/sales.rar\r\nNote=\r\n" +
-                                          runtime::gbk("第二行\r\n"));
+                                      "URL=http://example.com/update/sales.rar\r\nNote=\r\n");
 }
 
 TEST_F(Generate, ARefusedCheckWritesNothing) {
