@@ -1,5 +1,7 @@
 #include "app/cli/cli.h"
 
+#include <filesystem>
+
 #include "app/cli/file_warnings.h"
 #include "app/cli/helper.h"
 #include "app/cli/output.h"
@@ -8,6 +10,7 @@
 #include "app/cli/values.h"
 #include "release/generate.h"
 #include "release/prefill.h"
+#include "runtime/files/file_system.h"
 #include "runtime/process/console.h"
 #include "runtime/process/process.h"
 
@@ -27,6 +30,16 @@ void warn_of_unwritten_database_fields(const Request& request, const release::Ou
   if (options.empty()) return;
   runtime::print_err("kestrel-cli: UpdateConfig.ini exists, and updating it leaves its database section as it is;"
                      " not written:" + options + "\n");
+}
+
+// Update.txt's size as generated: its new content in a dry run, else the
+// file as written.
+std::uintmax_t descriptor_size(const release::Outcome& outcome) {
+  const release::FileOutcome& descriptor = outcome.files.back();
+  if (descriptor.content) return descriptor.content->size();
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(runtime::native_path(descriptor.name), error);
+  return error ? 0 : size;
 }
 
 }  // namespace
@@ -63,7 +76,14 @@ int run(const std::vector<std::string>& arguments) {
   }
   const release::Outcome outcome = release::generate(values, request.dry_run);
   warn_of_unwritten_database_fields(request, outcome);
-  return print_outcome(outcome, request.dry_run, request.json, warnings);
+  Warnings all = warnings;
+  if (outcome.status == release::Outcome::Status::written) {
+    for (const std::string& warning : release_warnings(values, descriptor_size(outcome))) {
+      runtime::print_err("kestrel-cli: warning: " + warning + "\n");
+      all.push_back(warning);
+    }
+  }
+  return print_outcome(outcome, request.dry_run, request.json, all);
 }
 
 bool runs_in_helper(Command command) {

@@ -2,6 +2,10 @@
 
 #include <string_view>
 
+#include "app/cli/request.h"
+#include "files/update_descriptor.h"
+#include "release/usable.h"
+#include "release/versions.h"
 #include "runtime/text/byte_order_mark.h"
 #include "runtime/text/gbk.h"
 
@@ -35,6 +39,23 @@ Warnings file_warnings(const release::LocalRelease& local) {
   Warnings warnings;
   check(local.config, warnings);
   check(local.descriptor, warnings);
+  return warnings;
+}
+
+Warnings release_warnings(const release::Values& values, std::uintmax_t descriptor_size) {
+  using release::FieldId;
+  Warnings warnings;
+  for (const FieldId id : {FieldId::update_url, FieldId::package_url}) {
+    const release::Field& field = release::field(id);
+    if (const auto why = release::unaskable_address(values[id].text))
+      warnings.push_back(option_prefix(field, field.option) + *why);
+  }
+  if (descriptor_size > release::max_descriptor_size)
+    warnings.push_back(std::string(files::update_descriptor_file) + " is " + std::to_string(descriptor_size) +
+                       " bytes, larger than the 1 MB that verify accepts as a descriptor");
+  if (const auto order = release::versions_warning(values[FieldId::program_version].text,
+                                                   values[FieldId::latest_version].text, "the newest version"))
+    warnings.push_back(*order);
   return warnings;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
-// The two files as the update client will read them: what a publisher who
-// saved one in another encoding should hear, since the client, reading it
-// with the Windows profile API as GBK text, sees something else.
+// What a publisher should hear before a release goes out: a file saved in
+// another encoding (the client, reading it with the Windows profile API as
+// GBK text, sees something else), and what verify would fail in the
+// release just generated.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,5 +16,11 @@ namespace cli {
 // read as written.
 using Warnings = std::vector<std::string>;
 Warnings file_warnings(const release::LocalRelease& local);
+
+// What the client cannot use in the release generated from `values`, whose
+// Update.txt has `descriptor_size` bytes, by the rules verify judges the
+// live release by: an address holding a blank, a descriptor larger than
+// verify accepts, a newest version not greater than the installed one.
+Warnings release_warnings(const release::Values& values, std::uintmax_t descriptor_size);
 
 }  // namespace cli

@@ -28,6 +28,29 @@ const char* const description =
     "publish puts the release live in the safe order; its exit status: 0 live and verified,\n"
     "3 a check failed, 1 the server refused or could not be reached, 2 the command line is wrong.";
 
+// The first word of the command line that is neither an option nor the
+// folder of -C: where the command belongs.
+std::optional<std::string> command_word(const std::vector<std::string>& arguments) {
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    if (arguments[i] == "-C") {
+      ++i;
+    } else if (!arguments[i].starts_with("-")) {
+      return arguments[i];
+    }
+  }
+  return std::nullopt;
+}
+
+// Said where no command, or a word that is none, stands first: the word and
+// the commands there are.
+std::string command_missing(const CLI::App& app, const std::optional<std::string>& word) {
+  std::string commands;
+  for (const CLI::App* command : app.get_subcommands({}))
+    commands += (commands.empty() ? "" : ", ") + command->get_name();
+  const std::string what = word ? *word + " is not a command" : "a command is required";
+  return "kestrel-cli: " + what + "; the commands: " + commands + " (kestrel-cli --help)\n";
+}
+
 }  // namespace
 
 std::string option_prefix(const release::Field& field, const std::string& option) {
@@ -100,6 +123,14 @@ Parsed parse_command_line(const std::vector<std::string>& arguments) {
                                  "--password-env VAR or --password-stdin");
     }
   } catch (const CLI::ParseError& error) {
+    const bool extra = dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr;
+    if (app.get_subcommands().empty() && (dynamic_cast<const CLI::RequiredError*>(&error) || extra)) {
+      const std::optional<std::string> word = command_word(arguments);
+      if (word || !extra) {
+        runtime::print_err(command_missing(app, word));
+        return {std::nullopt, status_refused};
+      }
+    }
     std::ostringstream out, err;
     const int code = app.exit(error, out, err);
     runtime::print_out(out.str());

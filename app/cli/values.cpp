@@ -66,7 +66,8 @@ std::optional<Refusal> take_password(const Request& request, release::Values& va
 std::optional<std::string> given_password(const Request& request, std::string& why) {
   if (request.password_env) {
     std::optional<std::string> value = runtime::environment_variable(*request.password_env);
-    if (!value) why = "the environment variable " + *request.password_env + " is not set";
+    // Not named: a password typed where the variable's name belongs would land in a CI log.
+    if (!value) why = std::string("the environment variable named by --") + password_env_option + " is not set";
     return value;
   }
   const std::optional<std::string> input = runtime::read_standard_input();

@@ -68,7 +68,12 @@ TEST_F(Cli, EachExitStatusWithItsMessage) {
     bool descriptor_written;
   };
   const Case cases[] = {
-      {"no command", {}, 2, "", "A subcommand is required", false},
+      {"no command", {}, 2,
+       "kestrel-cli: a command is required; the commands: show, generate, verify, inspect, publish "
+       "(kestrel-cli --help)\n", "", false},
+      {"unknown command", {"-C", ".", "version"}, 2,
+       "kestrel-cli: version is not a command; the commands: show, generate, verify, inspect, publish "
+       "(kestrel-cli --help)\n", "", false},
       {"unknown option", {"generate", "--version-of-the-program", "1"}, 2, "", "The following argument", false},
       {"empty form", {"generate"}, 2, "kestrel-cli: --update-url (更新地址): 请输入更新地址！\n", "", false},
       {"not an archive", with(release_2_22, {"--package-url", "http://example.com/sales.7z"}), 2,
@@ -78,8 +83,9 @@ TEST_F(Cli, EachExitStatusWithItsMessage) {
       {"line break", with(release_2_22, {"--program-version", "1.5\r\n"}), 2,
        "kestrel-cli: --program-version (程序版本): a single-line field cannot hold a line break\n", "", false},
       {"plain password", with(release_2_22, {"--password", "s3cret"}), 2, "", "--password: a password", false},
-      {"unset password variable", with(release_2_22, {"--password-env", "KESTREL_TEST_UNSET"}), 2,
-       "kestrel-cli: --password-env (登陆密码): the environment variable KESTREL_TEST_UNSET is not set\n", "",
+      // The password itself typed where the variable's name belongs is not repeated.
+      {"unset password variable", with(release_2_22, {"--password-env", "s3cret"}), 2,
+       "kestrel-cli: --password-env (登陆密码): the environment variable named by --password-env is not set\n", "",
        false},
       {"missing note file", with(release_2_22, {"--note-file", "missing.txt"}), 2, "",
        "kestrel-cli: --note-file (附加说明): cannot read missing.txt: ", false},
@@ -179,24 +185,62 @@ TEST_F(Cli, ShowGivesBackWhatGenerateWrote) {
   EXPECT_EQ(values["dbms"], "MSS Microsoft SQL Server");
 }
 
-// A file that the update client reads otherwise than the tool is named, on
+// What the update client reads otherwise, or cannot use, is named on
 // standard error and in the JSON, and the run goes on as before.
-TEST_F(Cli, WarnsOfFilesThatTheClientReadsOtherwise) {
-  write_bytes("UpdateConfig.ini", "\xEF\xBB\xBF[Main]\r\nProgramName=Old.exe\r\n");
-  write_bytes("Update.txt", "[Update]\r\nVersion=2.0\r\nNote=新\r\n");  // saved as UTF-8
-  const std::string warnings =
-      "kestrel-cli: warning: UpdateConfig.ini begins with a UTF-8 byte-order mark, which the update client "
-      "takes for text: it does not see the first section of the file\n"
-      "kestrel-cli: warning: Update.txt holds bytes that are no GBK text (saved as UTF-8?): the update "
-      "client reads other characters in their place\n";
+TEST_F(Cli, WarnsOfWhatTheClientReadsOtherwiseOrCannotUse) {
+  const auto write_utf8_files = [] {
+    write_bytes("UpdateConfig.ini", "\xEF\xBB\xBF[Main]\r\nProgramName=Old.exe\r\n");
+    write_bytes("Update.txt", "[Update]\r\nVersion=2.0\r\nNote=新\r\n");  // saved as UTF-8
+  };
+  write_utf8_files();
+  const std::string encodings =
+      "UpdateConfig.ini begins with a UTF-8 byte-order mark, which the update client takes for text: it does "
+      "not see the first section of the file\n"
+      "Update.txt holds bytes that are no GBK text (saved as UTF-8?): the update client reads other characters "
+      "in their place\n";
   CliResult run = run_cli({"show"});
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.err, warnings);
+  EXPECT_EQ(run.err, "kestrel-cli: warning: " + encodings.substr(0, encodings.find('\n') + 1) +
+                         "kestrel-cli: warning: " + encodings.substr(encodings.find('\n') + 1));
   EXPECT_NE(run.out.find("\nprogram=\n"), std::string::npos) << run.out;
-  run = run_cli(with(release_2_22, {"--json"}));
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.err, warnings);
-  EXPECT_EQ(nlohmann::json::parse(run.bytes_out)["warnings"].size(), 2u);
+
+  const std::string big_note(1 << 20, 'n');
+  const std::size_t big_descriptor = expected_files::created_descriptor({.note = big_note}).size();
+  struct Case {
+    const char* what;
+    Args more;
+    std::string warnings;  // each line after "kestrel-cli: warning: "
+    bool utf8_files = false;
+  };
+  const Case cases[] = {
+      {"files saved as UTF-8", {}, encodings, true},
+      {"a blank in the package address", {"--package-url", "http://example.com/update/sales 2.24.rar"},
+       "--package-url (升级包下载地址): http://example.com/update/sales 2.24.rar holds a blank: no client can ask "
+       "for it as written\n"},
+      {"a newest version less than the installed as decimal numbers", {"--latest-version", "1.10", "--dry-run"},
+       "the newest version 1.10 is less than the installed version 1.5 in UpdateConfig.ini, as decimal numbers; "
+       "clients of the installation UpdateConfig.ini describes may not see the update\n"},
+      {"a note that makes Update.txt larger than verify accepts", {"--note-file", "big.txt"},
+       "Update.txt is " + std::to_string(big_descriptor) +
+           " bytes, larger than the 1 MB that verify accepts as a descriptor\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    test_support::TempWorkingDir fresh;
+    if (c.utf8_files) write_utf8_files();
+    write_bytes("big.txt", big_note);
+    run = run_cli(with(with(release_2_22, c.more), {"--json"}));
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::string expected_err, expected_json;
+    for (std::size_t at = 0, end; (end = c.warnings.find('\n', at)) != std::string::npos; at = end + 1)
+      expected_err += "kestrel-cli: warning: " + c.warnings.substr(at, end + 1 - at);
+    EXPECT_EQ(run.err, expected_err);
+    const auto outcome = nlohmann::json::parse(run.bytes_out);
+    std::string json_lines;
+    for (const auto& warning : outcome["warnings"])
+      json_lines += warning.get<std::string>() + "\n";
+    EXPECT_EQ(json_lines, c.warnings);
+  }
 }
 
 // The password never travels as an argument: it comes from the environment
