@@ -188,58 +188,51 @@ TEST_F(Cli, ShowGivesBackWhatGenerateWrote) {
 // What the update client reads otherwise, or cannot use, is named on
 // standard error and in the JSON, and the run goes on as before.
 TEST_F(Cli, WarnsOfWhatTheClientReadsOtherwiseOrCannotUse) {
-  const auto write_utf8_files = [] {
-    write_bytes("UpdateConfig.ini", "\xEF\xBB\xBF[Main]\r\nProgramName=Old.exe\r\n");
-    write_bytes("Update.txt", "[Update]\r\nVersion=2.0\r\nNote=新\r\n");  // saved as UTF-8
-  };
-  write_utf8_files();
-  const std::string encodings =
+  fs::create_directory("utf8");
+  write_bytes("utf8/UpdateConfig.ini", "\xEF\xBB\xBF[Main]\r\nProgramName=Old.exe\r\n");
+  write_bytes("utf8/Update.txt", "[Update]\r\nVersion=2.0\r\nNote=新\r\n");  // saved as UTF-8
+  const std::vector<std::string> encodings = {
       "UpdateConfig.ini begins with a UTF-8 byte-order mark, which the update client takes for text: it does "
-      "not see the first section of the file\n"
+      "not see the first section of the file",
       "Update.txt holds bytes that are no GBK text (saved as UTF-8?): the update client reads other characters "
-      "in their place\n";
-  CliResult run = run_cli({"show"});
+      "in their place"};
+  const auto on_standard_error = [](const std::vector<std::string>& warnings) {
+    std::string err;
+    for (const std::string& warning : warnings) err += "kestrel-cli: warning: " + warning + "\n";
+    return err;
+  };
+  CliResult run = run_cli({"show"}, "", {}, "utf8");
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.err, "kestrel-cli: warning: " + encodings.substr(0, encodings.find('\n') + 1) +
-                         "kestrel-cli: warning: " + encodings.substr(encodings.find('\n') + 1));
+  EXPECT_EQ(run.err, on_standard_error(encodings));
   EXPECT_NE(run.out.find("\nprogram=\n"), std::string::npos) << run.out;
 
-  const std::string big_note(1 << 20, 'n');
-  const std::size_t big_descriptor = expected_files::created_descriptor({.note = big_note}).size();
+  write_bytes("big.txt", std::string(1 << 20, 'n'));
+  const std::size_t big = expected_files::created_descriptor({.note = std::string(1 << 20, 'n')}).size();
   struct Case {
     const char* what;
     Args more;
-    std::string warnings;  // each line after "kestrel-cli: warning: "
-    bool utf8_files = false;
+    std::vector<std::string> warnings;
+    const char* folder = "";
   };
   const Case cases[] = {
-      {"files saved as UTF-8", {}, encodings, true},
+      {"files saved as UTF-8", {}, encodings, "utf8"},
       {"a blank in the package address", {"--package-url", "http://example.com/update/sales 2.24.rar"},
-       "--package-url (升级包下载地址): http://example.com/update/sales 2.24.rar holds a blank: no client can ask "
-       "for it as written\n"},
+       {"--package-url (升级包下载地址): http://example.com/update/sales 2.24.rar holds a blank: no client can ask "
+        "for it as written"}},
       {"a newest version less than the installed as decimal numbers", {"--latest-version", "1.10", "--dry-run"},
-       "the newest version 1.10 is less than the installed version 1.5 in UpdateConfig.ini, as decimal numbers; "
-       "clients of the installation UpdateConfig.ini describes may not see the update\n"},
-      {"a note that makes Update.txt larger than verify accepts", {"--note-file", "big.txt"},
-       "Update.txt is " + std::to_string(big_descriptor) +
-           " bytes, larger than the 1 MB that verify accepts as a descriptor\n"},
+       {"the newest version 1.10 is less than the installed version 1.5 in UpdateConfig.ini, as decimal numbers; "
+        "clients of the installation UpdateConfig.ini describes may not see the update"}},
+      {"a note that makes Update.txt larger than verify accepts", {"--note-file", "../big.txt"},
+       {"Update.txt is " + std::to_string(big) + " bytes, larger than the 1 MB that verify accepts as a descriptor"},
+       "big"},
   };
+  fs::create_directory("big");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    test_support::TempWorkingDir fresh;
-    if (c.utf8_files) write_utf8_files();
-    write_bytes("big.txt", big_note);
-    run = run_cli(with(with(release_2_22, c.more), {"--json"}));
+    run = run_cli(with(with(release_2_22, c.more), {"--json"}), "", {}, c.folder);
     EXPECT_EQ(run.status, 0) << run.err;
-    std::string expected_err, expected_json;
-    for (std::size_t at = 0, end; (end = c.warnings.find('\n', at)) != std::string::npos; at = end + 1)
-      expected_err += "kestrel-cli: warning: " + c.warnings.substr(at, end + 1 - at);
-    EXPECT_EQ(run.err, expected_err);
-    const auto outcome = nlohmann::json::parse(run.bytes_out);
-    std::string json_lines;
-    for (const auto& warning : outcome["warnings"])
-      json_lines += warning.get<std::string>() + "\n";
-    EXPECT_EQ(json_lines, c.warnings);
+    EXPECT_EQ(run.err, on_standard_error(c.warnings));
+    EXPECT_EQ(nlohmann::json::parse(run.bytes_out)["warnings"], nlohmann::json(c.warnings));
   }
 }
 
