@@ -46,9 +46,8 @@ std::string config_file(const std::string& last_update) {
                                          .last_update = last_update, .database = "销售库", .password = "密码 1"});
 }
 
-std::string descriptor_file(const char* version) {
-  return expected_files::created_descriptor(
-      {version, "2024年3月2日", "http://例子.com/升级包.rar", "修正打印\r\n第二行"});
+std::string descriptor_file(const char* version, const char* note = "修正打印\r\n第二行") {
+  return expected_files::created_descriptor({version, "2024年3月2日", "http://例子.com/升级包.rar", note});
 }
 
 std::string local_date() {
@@ -131,14 +130,16 @@ TEST(FormRelease, GenerateWritesBothFilesAsTypedAndTheNextStartTakesThemUp) {
   };
   for (const auto& [field, text] : shown) EXPECT_EQ(program.text(field), text) << field;
 
-  // Only the newest version changes: Update.txt is edited in place, and
-  // UpdateConfig.ini, whose values are the same, keeps every byte.
+  // Only the newest version changes: Update.txt is edited in place (the
+  // note as the form showed it: its first line, the earlier second line
+  // gone with the old note), and UpdateConfig.ini, whose values are the
+  // same, keeps every byte.
   program.replace_text("sle_4", "2.23");
   program.press(VK_RETURN);
   const ShownBox report = program.wait_for_message_box();
   EXPECT_EQ(report.text.substr(0, report.text.find('\r')), expected_files::report_opening);
   program.dismiss(report);
-  EXPECT_EQ(test_support::read_bytes("Update.txt"), descriptor_file("2.23"));
+  EXPECT_EQ(test_support::read_bytes("Update.txt"), descriptor_file("2.23", "修正打印"));
   EXPECT_EQ(test_support::read_bytes("UpdateConfig.ini"), config);
   program.press(VK_ESCAPE);
   EXPECT_EQ(program.wait_for_exit(), 0);
