@@ -12,8 +12,8 @@ namespace release {
 // The largest descriptor that verify reads and accepts.
 inline constexpr std::size_t max_descriptor_size = 1 << 20;
 
-// Why no client can ask for `address` as written, or none: a blank (space
-// or tab) inside it. Blanks at its ends do not count: the client's profile
+// Why no client can ask for `address` as written, or none: a blank (space,
+// tab or vertical tab) inside it. Blanks at its ends do not count: the client's profile
 // API reads the value without them.
 std::optional<std::string> unaskable_address(std::string_view address);
 

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "app/cli/file_warnings.h"
+#include "app/cli/warnings.h"
 #include "app/cli/helper.h"
 #include "app/cli/output.h"
 #include "app/cli/publish.h"

@@ -4,7 +4,7 @@
 // the warnings about the files (on standard error already).
 #include <nlohmann/json.hpp>
 
-#include "app/cli/file_warnings.h"
+#include "app/cli/warnings.h"
 #include "app/cli/values.h"
 #include "release/fields.h"
 #include "release/generate.h"

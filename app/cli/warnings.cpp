@@ -1,4 +1,4 @@
-#include "app/cli/file_warnings.h"
+#include "app/cli/warnings.h"
 
 #include <string_view>
 
