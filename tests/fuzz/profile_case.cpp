@@ -272,6 +272,12 @@ std::string run_profile_case(const std::uint8_t* data, std::size_t size, const f
     if (is_utf16(content)) return where() + "a UTF-16 file was edited";
     const Operation as_written{true, without_end_spaces(op.section), without_end_spaces(op.key), op.value};
     if (const std::string broken = check_edit(content, after, as_written); !broken.empty()) return where() + broken;
+    // The same write taking the old value's later lines along only takes bytes away.
+    runtime::ProfileText taking_lines{content};
+    taking_lines.write(op.section, op.key, op.value, runtime::FollowingLines::replaced);
+    if (taking_lines.content().size() > after.size()) return where() + "taking the old value's lines added bytes";
+    if (reads_back(op) && taking_lines.read(op.section, op.key, absent) != op.value)
+      return where() + "taking the old value's lines lost the value";
     content = after;
 
     if (!reads_back(op)) {
