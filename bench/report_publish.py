@@ -2,9 +2,7 @@
 live over FTP on 127.0.0.1 against curl -T of the same file, and against the
 same work done by hand (curl -T, curl fetching it back, sha256sum), with
 publish's peak memory by package size (bench/publish-ftp's results)."""
-import json
-
-from report_verify import peak_memory, seconds, sizes
+from report_runs import load_average, memory_target, peak_memory, runs_of, seconds, sizes, timing_row
 
 TIME_LIMIT = 1.2
 MEMORY_LIMIT_MIB = 16
@@ -16,8 +14,7 @@ def publish_section(report):
     if not measured:
         return
     memory = peak_memory(report, "publish")
-    with open(report.path("publish-load.txt")) as f:
-        load = f.read().strip()
+    load = load_average(report, "publish")
     report.add("## kestrel-cli publish over FTP", "",
                "`kestrel-cli -C DIR publish --to ftp://publisher@127.0.0.1:PORT/` of a release whose package (a zip "
                "of one stored entry of random bytes) goes to pyftpdlib on 127.0.0.1, which writes into the folder "
@@ -30,12 +27,10 @@ def publish_section(report):
                f"median of 3 runs' maximum resident set. Load average as these runs began: {load}.", "")
     rows = []
     for size in measured:
-        with open(report.path(f"publish-{size}.json")) as f:
-            runs = {r["command"]: r for r in json.load(f)["results"]}
+        runs = runs_of(report, "publish", size)
         for name in (OURS, UPLOAD, BY_HAND):
             r = runs[name]
-            rows.append((f"{size} MB", name, seconds(r["mean"]), seconds(r["stddev"]), seconds(r["min"]),
-                         f"{memory[size]:.1f} MiB" if name == OURS else ""))
+            rows.append(timing_row(size, name, r, memory[size] if name == OURS else None, with_cpu=False))
         if size == max(measured):
             for floor in (UPLOAD, BY_HAND):
                 ratio = runs[OURS]["mean"] / runs[floor]["mean"]
@@ -44,11 +39,7 @@ def publish_section(report):
                                        f"{seconds(runs[OURS]['mean'])} against {seconds(runs[floor]['mean'])}",
                                        f"{ratio:.2f}x", ratio <= TIME_LIMIT))
     report.table(["package", "program", "mean", "σ", "min", "peak memory"], rows)
-    peak = max(memory.values())
-    report.targets.append((f"peak memory of publish, {' and '.join(f'{s} MB' for s in measured)}",
-                           f"< {MEMORY_LIMIT_MIB} MiB, the same for each",
-                           ", ".join(f"{memory[s]:.1f} MiB" for s in measured),
-                           f"{peak / MEMORY_LIMIT_MIB:.2f}x the limit", peak < MEMORY_LIMIT_MIB))
+    memory_target(report, "publish", memory, measured, MEMORY_LIMIT_MIB)
     report.add("", "The gate downloads the whole package again to compare it byte for byte with the file, so "
                "publish moves the package twice where `curl -T` moves it once: against the upload alone it cannot "
                "come near 1.2x; against the same work by hand it can.", "")
